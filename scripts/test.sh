@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The one test command: sets the machine up, builds the native sanitizer build
+# and the Windows build, and runs the whole suite natively and under Wine.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+scripts/setup.sh
+
+echo "== native (AddressSanitizer + UBSan)"
+cmake --preset native-debug >/dev/null
+cmake --build --preset native-debug
+ctest --preset native-debug
+
+echo "== windows (MinGW-w64, under Wine)"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+export WINEPREFIX="$PWD/build/wineprefix"
+scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true   # create the prefix once
+/usr/lib/wine/wineserver -p 2>/dev/null || true              # keep one server for all tests
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+ctest --preset windows
