@@ -1,0 +1,46 @@
+// Primitives over CP932 text (bytes in std::string). Searches are
+// character-wise: a match never begins on the trail byte of a double-byte
+// character. Positions are 0-based byte offsets.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tenrovel::job {
+
+constexpr bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+constexpr bool IsLeadByte(char c) {
+  return IsLeadByte(static_cast<unsigned char>(c));
+}
+
+// The first occurrence of `needle` at or after `from` (a character
+// boundary), or npos. An empty needle is never found.
+std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from = 0);
+// As FindText, with ASCII letters compared without regard to case.
+std::size_t FindTextIgnoreCase(std::string_view text, std::string_view needle,
+                               std::size_t from = 0);
+bool ContainsText(std::string_view text, std::string_view needle);
+
+// Replaces every occurrence, left to right, without rescanning what was put in.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+// As ReplaceAll, with ASCII letters compared without regard to case.
+std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, std::string_view to);
+std::string RemoveAll(std::string_view text, std::string_view what);
+
+// Removes leading and trailing spaces and control characters (bytes up to 0x20).
+std::string_view TrimView(std::string_view text);
+std::string Trim(std::string_view text);
+
+// The lines of a file's text: a line ends at CR, LF or CR LF; a line end
+// at the very end adds no empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Whether `text` begins with `prefix`, byte for byte.
+constexpr bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace tenrovel::job
