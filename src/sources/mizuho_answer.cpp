@@ -1,0 +1,58 @@
+#include "sources/mizuho_answer.h"
+
+#include <charconv>
+#include <optional>
+
+#include "job/cp932_text.h"
+
+namespace tenrovel::sources {
+
+namespace {
+
+// A whole decimal integer with an optional sign; nullopt for anything else.
+std::optional<int> ParseInteger(std::string_view text) {
+  if (!text.empty() && text.front() == '+')
+    text.remove_prefix(1);
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string MizuhoRequestPath(const std::string& pref_code, int start) {
+  return "/map/uc/PoiAttr?callback=jQuery171060744735493419791_1606560348591&grp=mizuho_all"
+         "&kencode=" +
+         pref_code + "&start=" + std::to_string(start) +
+         "&srt=sort_num%2Ccitycode%2Cpoi_name_yomi&pm=10&json=1&vo=mbml"
+         "&pp=print_start_date%2Cprint_end_date&poi_status=1&net_branch_flag=null&entref=1"
+         "&_=1606560348828";
+}
+
+int ReadMizuhoHitCount(const std::vector<std::string>& items,
+                       const std::function<bool()>& stop_requested) {
+  for (auto it = items.rbegin(); it != items.rend(); ++it) {
+    const std::string t = job::Trim(*it);
+    if (!job::StartsWith(t, ":{\"hi")) {
+      if (stop_requested())
+        break;
+      continue;
+    }
+    const std::string rest = job::RemoveAll(t, ":{");
+    const std::size_t colon = job::FindText(rest, ":");
+    if (colon == std::string::npos)
+      return 0;
+    return ParseInteger(job::RemoveAll(std::string_view(rest).substr(colon + 1), "\"")).value_or(0);
+  }
+  return 0;
+}
+
+bool IsMizuhoRecordStart(const std::string& item) {
+  const std::string_view t = job::TrimView(item);
+  return job::StartsWith(t, ":[") || job::StartsWith(t, "{\"");
+}
+
+}  // namespace tenrovel::sources

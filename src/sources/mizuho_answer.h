@@ -1,0 +1,23 @@
+// Reading the Mizuho location service's answer once it has been cut into
+// items: the request of one answer, its hit count and its record starts.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tenrovel::sources {
+
+// The request path and query for one answer (start = 1, 11, 21, ...).
+std::string MizuhoRequestPath(const std::string& pref_code, int start);
+
+// The hit count of an answer's items: the last item that begins with
+// ":{\"hi" decides; 0 when there is none or it is not an integer. The scan
+// from the end stops early when `stop_requested` says so.
+int ReadMizuhoHitCount(const std::vector<std::string>& items,
+                       const std::function<bool()>& stop_requested);
+
+// Whether an item begins a record: ":[" or "{\"" after trimming.
+bool IsMizuhoRecordStart(const std::string& item);
+
+}  // namespace tenrovel::sources

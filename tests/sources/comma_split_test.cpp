@@ -1,0 +1,62 @@
+#include "sources/comma_split.h"
+
+#include <gtest/gtest.h>
+
+#include "sources/csv_row.h"
+
+namespace tenrovel::sources {
+namespace {
+
+using Items = std::vector<std::string>;
+
+struct Case {
+  const char* name;
+  std::string_view text;
+  Items plain;
+  Items json;
+};
+
+TEST(CommaSplit, PlainAndJsonModes) {
+  const Case cases[] = {
+      {"simple", "a,b", {"a", "b"}, {"a", "b"}},
+      {"spaces kept", " a , b", {" a ", " b"}, {" a ", " b"}},
+      {"trailing comma adds one empty item", "a,", {"a", ""}, {"a", ""}},
+      {"empty items between commas", ",a,,b", {"", "a", "", "b"}, {"", "a", "", "b"}},
+      {"quoted with comma and doubled quote", "\"a,\"\"b\",c", {"a,\"b", "c"}, {"a,", "b", "c"}},
+      {"empty quotes", "\"\",x", {"", "x"}, {"", "x"}},
+      {"bytes after closing quote are their own item",
+       "\"ab\"cd,e",
+       {"ab", "cd", "e"},
+       {"ab", "cd", "e"}},
+      {"unclosed quote: rest less last byte", "\"abc", {"ab"}, {"ab"}},
+      {"JSON key then value",
+       "{\"k\":\"v\",\"name\":\"x, y\"}",
+       {"{\"k\":\"v\"", "name", ":\"x", " y\"}"},
+       {"{\"k\":\"v\"", "name", ":\"x, y\"}"}},
+      {"JSON escaped quote and comma",
+       "\"k\":\"a\\\",b\",z",
+       {"k", ":\"a\\\"", "b\"", "z"},
+       {"k", ":\"a\\\",b\"", "z"}},
+      {"JSON quoted item with escaped quote", "\"a\\\"b\",c", {"a\\", "b\"", "c"}, {"a\\\"b", "c"}},
+      // 0x83 0x5C is one character whose trail byte is a backslash: it does
+      // not escape the quote after it.
+      {"trail byte 0x5C is no escape", "\"\x83\x5C\",x", {"\x83\x5C", "x"}, {"\x83\x5C", "x"}},
+      {"double-byte character stepped whole", "\x88\x2C,a", {"\x88\x2C", "a"}, {"\x88\x2C", "a"}},
+      {"empty text", "", {}, {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CommaSplit(c.text), c.plain) << c.name;
+    EXPECT_EQ(CommaSplit(c.text, true), c.json) << c.name << " (JSON)";
+  }
+}
+
+TEST(CsvRow, QuotingKeepsTheFieldCount) {
+  const std::vector<std::string> fields{"a", "", "x\"y", "1,2"};
+  EXPECT_EQ(QuotedCsvRow(fields), "\"a\",\"\",\"x\"\"y\",\"1,2\"");
+  EXPECT_EQ(MinimalCsvRow(fields), "a,,\"x\"\"y\",\"1,2\"");
+  EXPECT_EQ(MinimalCsvRow(std::vector<std::string>{"a\r\nb", "\x83\x5C"}), "\"a\r\nb\",\x83\x5C");
+  EXPECT_EQ(QuotedCsvRow(std::vector<std::string>(3)), "\"\",\"\",\"\"");
+}
+
+}  // namespace
+}  // namespace tenrovel::sources
