@@ -1,0 +1,230 @@
+// TFrmMain: construction, the form's events, the selection controls and the
+// check-all interplay.
+#include "app/frm_main.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "app/job_status.h"
+#include "app/window_texts.h"
+
+namespace tenrovel::app {
+
+namespace {
+
+constexpr std::size_t Index(Control control) {
+  return static_cast<std::size_t>(control);
+}
+
+constexpr Control RadioOf(job::Bank bank) {
+  switch (bank) {
+    case job::Bank::kMizuho:
+      return Control::rdShop1;
+    case job::Bank::kSmbc:
+      return Control::rdShop2;
+    case job::Bank::kMufg:
+      return Control::rdShop3;
+  }
+  return Control::rdShop1;
+}
+
+constexpr std::array<job::Bank, 3> kBanks = {job::Bank::kMizuho, job::Bank::kSmbc,
+                                             job::Bank::kMufg};
+
+}  // namespace
+
+TFrmMain::TFrmMain(MainWindowView& view, job::UiDispatcher& ui, Config config)
+    : view_(view), ui_(ui), config_(std::move(config)) {
+  const WindowTexts& texts = Texts();
+  Mutable(Control::rdShop1) = {job::BankCaption(job::Bank::kMizuho), true, true};
+  Mutable(Control::rdShop2) = {job::BankCaption(job::Bank::kSmbc), true, false};
+  Mutable(Control::rdShop3) = {job::BankCaption(job::Bank::kMufg), true, false};
+  Mutable(Control::chkArea) = {texts.chk_area, true, false};
+  Mutable(Control::lstArea) = {"", true, false};
+  Mutable(Control::btnAction) = {texts.btn_action, true, false};
+  Mutable(Control::btnCancel) = {texts.btn_cancel, false, false};
+  progress_ = {0, 0, 100, 1, true};
+  status_text_ = texts.status_initial;
+}
+
+TFrmMain::~TFrmMain() {
+  if (!thread_)
+    return;
+  // The UI thread serves no more callbacks: release a worker waiting for one.
+  thread_->RequestStop();
+  ui_.Close();
+  thread_->WaitFor();
+}
+
+void TFrmMain::FormCreate() {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    const auto control = static_cast<Control>(i);
+    view_.SetCaption(control, controls_[i].caption);
+    view_.SetEnabled(control, controls_[i].enabled);
+    if (control != Control::lstArea && control != Control::btnAction &&
+        control != Control::btnCancel)
+      view_.SetChecked(control, controls_[i].checked);
+  }
+  const auto& names = job::PrefectureNames();
+  view_.SetAreaItems(std::vector<std::string>(names.begin(), names.end()));
+  view_.SetProgressBar(progress_);
+  view_.SetStatusText(status_text_);
+
+  // ITaskbarList3 exists from Windows 7 on.
+  TaskbarReady = false;
+  if (IsWindows7OrLater(view_.GetOsVersion()))
+    TaskbarReady = view_.InitializeTaskbarAPI();
+}
+
+void TFrmMain::FormShow() {
+  // The settings are applied once the window is on screen.
+  view_.PostPrivateMessage(kWmLoadSettings);
+}
+
+void TFrmMain::OnPrivateMessage(unsigned message) {
+  if (message == kWmLoadSettings)
+    LoadSettings();
+  else if (message == kWmReapWorker)
+    ReapWorker();
+}
+
+bool TFrmMain::FormCloseQuery() {
+  if (State(Control::btnCancel).enabled) {
+    const WindowTexts& texts = Texts();
+    const int answer = view_.ShowMessageBox(texts.msg_close_question, texts.caption_close,
+                                            kMbYesNo | kMbIconQuestion | kMbTopmost);
+    if (answer == kIdYes) {
+      JobStatus = JobStatus == kJobCloseRequested ? kJobExitAfterWorker : kJobCloseRequested;
+      btnCancelClick();
+    }
+    // The program ends by itself through FinishJob once the worker has ended.
+    return false;
+  }
+  SaveSettings();
+  return true;
+}
+
+void TFrmMain::chkAreaClick() {
+  const bool checked = State(Control::chkArea).checked;
+  for (std::size_t i = 0; i < area_checked_.size(); ++i)
+    SetAreaChecked(i, checked);
+  if (!area_checked_.empty())
+    view_.FocusControl(Control::lstArea);
+}
+
+void TFrmMain::lstAreaClickCheck() {
+  const bool chk_area = State(Control::chkArea).checked;
+  const bool all = AllAreasChecked();
+  // Only the box follows the list here; the list must keep its checks.
+  chk_area_click_attached_ = false;
+  if (chk_area && !all)
+    SetChkAreaChecked(false);
+  else if (!chk_area && all)
+    SetChkAreaChecked(true);
+  chk_area_click_attached_ = true;
+}
+
+void TFrmMain::UserSelectBank(job::Bank bank) {
+  if (State(RadioOf(bank)).enabled)
+    SelectBank(bank);
+}
+
+void TFrmMain::UserSetChkArea(bool checked) {
+  if (State(Control::chkArea).enabled)
+    SetChkAreaChecked(checked);
+}
+
+void TFrmMain::UserSetAreaChecked(int index, bool checked) {
+  if (!State(Control::lstArea).enabled)
+    return;
+  SetAreaChecked(static_cast<std::size_t>(index), checked);
+  lstAreaClickCheck();
+}
+
+void TFrmMain::UserSelectAreaItem(int index) {
+  if (State(Control::lstArea).enabled)
+    SetAreaItemIndex(index);
+}
+
+const ControlState& TFrmMain::State(Control control) const {
+  return controls_.at(Index(control));
+}
+
+ControlState& TFrmMain::Mutable(Control control) {
+  return controls_.at(Index(control));
+}
+
+job::Bank TFrmMain::SelectedBank() const {
+  for (const job::Bank bank : kBanks) {
+    if (State(RadioOf(bank)).checked)
+      return bank;
+  }
+  return job::Bank::kMizuho;
+}
+
+const std::string& TFrmMain::CheckedBankCaption() const {
+  static const std::string kNone;
+  for (const job::Bank bank : kBanks) {
+    if (State(RadioOf(bank)).checked)
+      return State(RadioOf(bank)).caption;
+  }
+  return kNone;
+}
+
+void TFrmMain::SetEnabled(Control control, bool enabled) {
+  Mutable(control).enabled = enabled;
+  view_.SetEnabled(control, enabled);
+}
+
+void TFrmMain::SelectBank(job::Bank bank) {
+  for (const job::Bank each : kBanks)
+    Mutable(RadioOf(each)).checked = each == bank;
+  view_.SetChecked(RadioOf(bank), true);
+}
+
+void TFrmMain::SetChkAreaChecked(bool checked) {
+  ControlState& box = Mutable(Control::chkArea);
+  if (box.checked == checked)
+    return;
+  box.checked = checked;
+  view_.SetChecked(Control::chkArea, checked);
+  if (chk_area_click_attached_)
+    chkAreaClick();
+}
+
+void TFrmMain::SetAreaChecked(std::size_t index, bool checked) {
+  area_checked_.at(index) = checked;
+  view_.SetAreaChecked(static_cast<int>(index), checked);
+}
+
+void TFrmMain::SetAreaItemIndex(int index) {
+  area_item_index_ = index;
+  view_.SetAreaItemIndex(index);
+}
+
+void TFrmMain::SetSelectionEnabled(bool enabled) {
+  for (const Control control :
+       {Control::chkArea, Control::lstArea, Control::rdShop1, Control::rdShop2, Control::rdShop3})
+    SetEnabled(control, enabled);
+}
+
+void TFrmMain::SetStatusText(const std::string& text) {
+  status_text_ = text;
+  view_.SetStatusText(text);
+}
+
+void TFrmMain::SetProgress(const ProgressBarState& state) {
+  progress_ = state;
+  view_.SetProgressBar(state);
+}
+
+bool TFrmMain::AnyAreaChecked() const {
+  return std::any_of(area_checked_.begin(), area_checked_.end(), [](bool c) { return c; });
+}
+
+bool TFrmMain::AllAreasChecked() const {
+  return std::all_of(area_checked_.begin(), area_checked_.end(), [](bool c) { return c; });
+}
+
+}  // namespace tenrovel::app

@@ -1,0 +1,135 @@
+// TFrmMain: the logic of the main window, independent of any window system.
+//
+// It keeps the state of the window's controls, runs the handlers of the
+// window (start, cancel, close, the check-all box and list, the private
+// messages) and owns the job's worker. Everything it shows goes through a
+// MainWindowView; everything the user does comes in through the handlers and
+// the User* methods. All of it runs on the UI thread.
+//
+// The worker reports through the JobCallbacks this class implements; its
+// end arrives as btnCancelClick with the worker as sender. The worker object
+// is joined only after that call has returned: on the private message
+// kWmReapWorker posted from it, at the next start, or when TFrmMain ends.
+// The start button stays disabled until the worker has ended, even when a
+// second Cancel has already returned the window to idle, so that two jobs
+// never overlap.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/main_view.h"
+#include "job/bank.h"
+#include "job/job_callbacks.h"
+#include "job/job_request.h"
+#include "job/my_thread.h"
+#include "job/prefectures.h"
+#include "job/site_config.h"
+#include "job/ui_dispatcher.h"
+
+namespace tenrovel::app {
+
+class TFrmMain final : private job::JobCallbacks {
+ public:
+  struct Config {
+    std::filesystem::path settings_file;  // "rvl.ini"
+    std::filesystem::path temp_file;      // "tmp.dat"
+    job::SiteConfig sites;
+    job::BankSources sources;  // an empty one: that bank cannot be chosen yet
+    job::Downloader download;
+  };
+
+  // The dispatcher must be served by the thread that runs this object.
+  TFrmMain(MainWindowView& view, job::UiDispatcher& ui, Config config);
+  // Stops a worker still running, closes the dispatcher and joins it.
+  ~TFrmMain();
+  TFrmMain(const TFrmMain&) = delete;
+  TFrmMain& operator=(const TFrmMain&) = delete;
+
+  // --- Handlers ---
+  void FormCreate();
+  void FormShow();
+  // True when the window may close.
+  bool FormCloseQuery();
+  void btnActionClick();
+  // `sender` is the worker when it reports its end, null for the button.
+  void btnCancelClick(job::TMyThread* sender = nullptr);
+  void chkAreaClick();
+  void lstAreaClickCheck();
+  void FinishJob(int status);
+  void OnPrivateMessage(unsigned message);
+  void LoadSettings();
+  void SaveSettings();
+
+  // --- The user's changes to controls; ignored while the control is disabled ---
+  void UserSelectBank(job::Bank bank);
+  void UserSetChkArea(bool checked);                 // then chkAreaClick
+  void UserSetAreaChecked(int index, bool checked);  // then lstAreaClickCheck
+  void UserSelectAreaItem(int index);
+
+  // --- State ---
+  const ControlState& State(Control control) const;
+  bool AreaChecked(int index) const { return area_checked_.at(static_cast<std::size_t>(index)); }
+  int AreaItemIndex() const { return area_item_index_; }
+  job::Bank SelectedBank() const;
+  const ProgressBarState& Progress() const { return progress_; }
+  const std::string& StatusText() const { return status_text_; }
+  int GetJobStatus() const { return JobStatus; }
+  const std::filesystem::path& GetOutputPath() const { return OutputPath; }
+  bool IsTaskbarReady() const { return TaskbarReady; }
+  // The worker of the current job (`Worker`), null when none or its end is handled.
+  const job::TMyThread* CurrentWorker() const { return Worker; }
+  // Whether a worker thread still has to end (or to be joined).
+  bool HasWorkerThread() const { return static_cast<bool>(thread_); }
+
+ private:
+  // job::JobCallbacks
+  void OnInitProgress(job::TMyThread& worker) override;
+  void OnStepProgress(job::TMyThread& worker) override;
+  void OnShowItemStatus(job::TMyThread& worker) override;
+  void OnFinishJob(job::TMyThread& worker) override;
+
+  ControlState& Mutable(Control control);
+  void SetEnabled(Control control, bool enabled);
+  void SelectBank(job::Bank bank);
+  // Runs chkAreaClick when the state changes and the handler is attached.
+  void SetChkAreaChecked(bool checked);
+  void SetAreaChecked(std::size_t index, bool checked);
+  void SetAreaItemIndex(int index);
+  void SetSelectionEnabled(bool enabled);
+  void SetStatusText(const std::string& text);
+  void SetProgress(const ProgressBarState& state);
+  bool AnyAreaChecked() const;
+  bool AllAreasChecked() const;
+  const std::string& CheckedBankCaption() const;
+
+  void StartWorker();
+  void EndOfDetachedWorker();
+  // Whether a worker has not reported its end yet.
+  bool WorkerStillRunning() const { return thread_ && !thread_end_seen_; }
+  void ReapWorker();
+
+  MainWindowView& view_;
+  job::UiDispatcher& ui_;
+  const Config config_;
+
+  std::array<ControlState, kControlCount> controls_;
+  std::array<bool, job::kPrefectureCount> area_checked_{};
+  int area_item_index_ = -1;
+  bool chk_area_click_attached_ = true;
+  ProgressBarState progress_;
+  std::string status_text_;
+
+  int JobStatus = 0;
+  job::TMyThread* Worker = nullptr;
+  std::filesystem::path OutputPath;
+  bool TaskbarReady = false;
+  ScreenCursor SavedCursor = ScreenCursor::kDefault;
+
+  std::unique_ptr<job::TMyThread> thread_;  // owns the worker until it is joined
+  bool thread_end_seen_ = false;
+};
+
+}  // namespace tenrovel::app

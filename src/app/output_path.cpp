@@ -1,0 +1,34 @@
+#include "app/output_path.h"
+
+#include "app/window_texts.h"
+#include "platform/codepage.h"
+
+namespace tenrovel::app {
+
+std::string DefaultOutputFileName(job::Bank bank) {
+  return job::BankName(job::BankCaption(bank)) + Texts().file_suffix;
+}
+
+std::filesystem::path WithCsvExtension(const std::filesystem::path& path) {
+  // The extension of std::filesystem treats a leading dot as part of the
+  // stem; here any last dot counts, so ".csv" alone is a CSV name.
+  const std::u8string name = path.filename().u8string();
+  const std::size_t dot = name.rfind(u8'.');
+  std::u8string extension = dot == std::u8string::npos ? u8"" : name.substr(dot);
+  for (char8_t& c : extension) {
+    if (c >= u8'A' && c <= u8'Z')
+      c = static_cast<char8_t>(c - u8'A' + u8'a');
+  }
+  if (extension == u8".csv")
+    return path;
+  std::filesystem::path result = path;
+  result += u8".csv";
+  return result;
+}
+
+std::filesystem::path PathFromCp932(const std::string& cp932) {
+  const std::string utf8 = platform::Cp932ToUtf8(cp932);
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+}  // namespace tenrovel::app

@@ -1,0 +1,178 @@
+#include "job/my_thread.h"
+
+#include <algorithm>
+#include <cassert>
+#include <stdexcept>
+#include <utility>
+
+#include "job/prefectures.h"
+#include "platform/files.h"
+
+namespace tenrovel::job {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+// How often a pause looks at the stop request.
+constexpr std::chrono::milliseconds kPauseSlice{20};
+
+}  // namespace
+
+const SourceEntry& BankSources::For(Bank bank) const {
+  switch (bank) {
+    case Bank::kMizuho:
+      return mizuho;
+    case Bank::kSmbc:
+      return smbc;
+    case Bank::kMufg:
+      return mufg;
+  }
+  throw std::invalid_argument("unknown bank");
+}
+
+TMyThread::TMyThread(JobRequest request, UiDispatcher& ui, JobCallbacks& callbacks)
+    : request_(std::move(request)), ui_(ui), callbacks_(callbacks) {
+  if (!request_.sources.Available(request_.bank))
+    throw std::invalid_argument("TMyThread: no source for the chosen bank");
+  if (!request_.download)
+    throw std::invalid_argument("TMyThread: no downloader");
+}
+
+TMyThread::~TMyThread() {
+  RequestStop();
+  WaitFor();
+}
+
+void TMyThread::Start() {
+  if (thread_.joinable())
+    throw std::logic_error("TMyThread::Start called twice");
+  thread_ = std::thread([this] { Execute(); });
+}
+
+void TMyThread::RequestStop() {
+  stop_.store(true);
+}
+
+void TMyThread::WaitFor() {
+  if (!thread_.joinable())
+    return;
+  assert(std::this_thread::get_id() != thread_.get_id());
+  thread_.join();
+}
+
+void TMyThread::Execute() {
+  fields_.JobRunning = true;
+  fields_.RowWritten = kNoRowWritten;
+  try {
+    RunJob();
+  } catch (const std::exception& error) {
+    RecordEscapedError(error.what());
+  } catch (...) {
+    RecordEscapedError("unknown error");
+  }
+  // After an exception the stream may still be open; its rows are already
+  // flushed.
+  if (output_.is_open())
+    output_.close();
+  platform::DeleteFileAt(request_.temp_path);  // a failure is of no consequence
+  if (fields_.RowWritten == kNoRowWritten && download_failed_)
+    fields_.RowWritten = kSiteUnreachable;
+  fields_.JobRunning = false;
+  stop_ = true;
+  SyncFinishJob();
+}
+
+void TMyThread::RecordEscapedError(const std::string& message) {
+  report_.escaped_error =
+      fields_.CurrentPrefName.empty() ? message : fields_.CurrentPrefName + ": " + message;
+}
+
+void TMyThread::RunJob() {
+  output_.open(request_.output_path, std::ios::binary | std::ios::trunc);
+  if (!output_.is_open()) {
+    fields_.OutputOpenFailed = true;
+    return;
+  }
+  output_ << HeaderRow(request_.bank) << kLineEnd;
+  output_.flush();
+
+  // The MUFG source downloads its data file only when the file is absent, so
+  // one left behind by an earlier run must go.
+  if (request_.bank == Bank::kMufg)
+    platform::DeleteFileAt(request_.temp_path);
+
+  const auto pref_count = std::count(request_.checked.begin(), request_.checked.end(), true);
+  if (pref_count > 0) {
+    fields_.PrefCount = static_cast<int>(pref_count);
+    SyncInitProgress();
+    for (std::size_t i = 0; i < kPrefectureCount; ++i) {
+      if (!request_.checked[i])
+        continue;
+      SyncStepProgress();
+      fields_.CurrentPrefName = PrefectureNames()[i];
+      RunSource(i);
+      if (Terminated())
+        break;
+    }
+  }
+  output_.close();
+}
+
+void TMyThread::RunSource(std::size_t prefecture_index) {
+  fields_.PrefItemTotal = 0;
+  fields_.PrefItemDone = 0;
+  rows_in_prefecture_ = 0;
+  const std::string arg =
+      request_.bank == Bank::kSmbc ? fields_.CurrentPrefName : PrefectureCode(prefecture_index);
+  request_.sources.For(request_.bank)(*this, arg);
+  if (rows_in_prefecture_ < fields_.PrefItemTotal)
+    report_.shortfalls.push_back(
+        {fields_.CurrentPrefName, rows_in_prefecture_, fields_.PrefItemTotal});
+}
+
+void TMyThread::WriteRow(std::string_view row) {
+  if (!output_.is_open())
+    throw std::logic_error("TMyThread::WriteRow without an open output file");
+  output_ << row << kLineEnd;
+  output_.flush();
+  fields_.RowWritten = kRowsWritten;
+  ++rows_in_prefecture_;
+  ++report_.rows_written;
+}
+
+bool TMyThread::DownloadToFile(const std::string& url, const std::filesystem::path& path) {
+  const DownloadOutcome outcome = request_.download(url, path, &stop_);
+  if (!outcome.ok && !Terminated()) {
+    download_failed_ = true;
+    report_.download_failures.push_back({fields_.CurrentPrefName, url, outcome.error});
+  }
+  return outcome.ok;
+}
+
+void TMyThread::Pause(std::chrono::milliseconds fixed) {
+  const double scale = std::max(request_.sites.delay_scale, 0.0);
+  auto left = std::chrono::milliseconds(static_cast<long long>(fixed.count() * scale));
+  while (left.count() > 0 && !Terminated()) {
+    const auto slice = std::min(left, kPauseSlice);
+    platform::SleepFor(slice);
+    left -= slice;
+  }
+}
+
+void TMyThread::SyncInitProgress() {
+  ui_.RunOnUiThread([this] { callbacks_.OnInitProgress(*this); });
+}
+
+void TMyThread::SyncStepProgress() {
+  ui_.RunOnUiThread([this] { callbacks_.OnStepProgress(*this); });
+}
+
+void TMyThread::SyncShowItemStatus() {
+  ui_.RunOnUiThread([this] { callbacks_.OnShowItemStatus(*this); });
+}
+
+void TMyThread::SyncFinishJob() {
+  ui_.RunOnUiThread([this] { callbacks_.OnFinishJob(*this); });
+}
+
+}  // namespace tenrovel::job

@@ -1,0 +1,98 @@
+// TMyThread: the worker that runs one job.
+//
+// It opens the output file, writes the bank's header row, walks the checked
+// prefectures in list order and calls the bank's source once for each; the
+// sources append the data rows through WriteRow. Progress reaches the user
+// interface only through the four Sync* calls, each of which runs a
+// JobCallbacks method on the UI thread and waits for it.
+//
+// Lifetime: created suspended, started with Start, and owned by whoever
+// created it. It never deletes itself. Its last act is SyncFinishJob; the
+// owner joins it (WaitFor or the destructor) after that call has returned,
+// never from inside it, and never from the worker thread.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "job/job_callbacks.h"
+#include "job/job_fields.h"
+#include "job/job_report.h"
+#include "job/job_request.h"
+#include "job/ui_dispatcher.h"
+
+namespace tenrovel::job {
+
+class TMyThread {
+ public:
+  // Throws std::invalid_argument when the bank's source or the downloader is
+  // missing. The dispatcher and the callbacks must outlive the worker.
+  TMyThread(JobRequest request, UiDispatcher& ui, JobCallbacks& callbacks);
+  // Requests a stop and joins. The owner closes the dispatcher first if the
+  // UI thread no longer serves it.
+  ~TMyThread();
+  TMyThread(const TMyThread&) = delete;
+  TMyThread& operator=(const TMyThread&) = delete;
+
+  // Runs Execute on a new thread; once only.
+  void Start();
+  // Sets the stop request (`Terminated`); any thread.
+  void RequestStop();
+  // Joins the thread if it was started and not yet joined.
+  void WaitFor();
+
+  // --- For the bank sources, on the worker thread ---
+
+  bool Terminated() const { return stop_.load(); }
+  JobFields& Fields() { return fields_; }
+  const JobFields& Fields() const { return fields_; }
+  // Appends `row` and CR LF to the output file, flushes it, sets `RowWritten`.
+  void WriteRow(std::string_view row);
+  // Every download of the job: passes the stop request on and records a
+  // failure that the stop request did not cause.
+  bool DownloadToFile(const std::string& url, const std::filesystem::path& path);
+  void SyncShowItemStatus();
+  // A source's fixed pause, scaled by SiteConfig::delay_scale; ends early on
+  // a stop request.
+  void Pause(std::chrono::milliseconds fixed);
+  const std::filesystem::path& TempFilePath() const { return request_.temp_path; }
+  const SiteConfig& Sites() const { return request_.sites; }
+  const JobRequest& Request() const { return request_; }
+
+  // --- For the owner ---
+
+  // Whether a download of this job failed; any thread.
+  bool DownloadFailed() const { return download_failed_.load(); }
+  // Complete once OnFinishJob runs; read it there or after WaitFor.
+  const JobReport& Report() const { return report_; }
+
+ private:
+  // The thread body: RunJob, then the end steps, which run however RunJob ends.
+  void Execute();
+  // The job driver.
+  void RunJob();
+  void RunSource(std::size_t prefecture_index);
+  void RecordEscapedError(const std::string& message);
+
+  void SyncInitProgress();
+  void SyncStepProgress();
+  void SyncFinishJob();
+
+  const JobRequest request_;
+  UiDispatcher& ui_;
+  JobCallbacks& callbacks_;
+  JobFields fields_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> download_failed_{false};
+  std::ofstream output_;  // `OutputFile`
+  int rows_in_prefecture_ = 0;
+  JobReport report_;
+  std::thread thread_;
+};
+
+}  // namespace tenrovel::job

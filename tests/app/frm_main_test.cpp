@@ -1,0 +1,439 @@
+// TFrmMain with a scripted view: the window's states, the start and cancel
+// handlers, closing during a job, and every end of a job.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+
+#include "app/job_status.h"
+#include "frm_main_fixture.h"
+#include "job/bank.h"
+#include "platform/ini_file.h"
+
+namespace tenrovel::app {
+namespace {
+
+constexpr unsigned kInfo = kMbOk | kMbIconInformation | kMbTopmost;
+const ShownBox kNoPrefectureBox{"都道府県は１つ以上を選択してください。", "Error", kInfo};
+const ShownBox kInUseBox{
+    "選択されたファイルが他のアプリケーションで使用中の為\n開くことができませんでした。", "Error",
+    kInfo};
+const ShownBox kNothingFoundBox{"該当する店舗情報は見つかりませんでした。", "検索終了", kInfo};
+const ShownBox kFileGoneBox{"該当するファイルが見つかりませんでした。", "Error", kInfo};
+const ShownBox kUnreachableBox{
+    "サイトへのアクセスができませんでした。\r\nしばらく時間を置いてから再度実行してください。",
+    "Error", kInfo};
+const ShownBox kCancelBox{"取得処理を中断します。\nよろしいですか？", "中断確認",
+                          kMbYesNo | kMbIconQuestion};
+const ShownBox kCloseBox{"取得処理の実行中ですが終了しますか？", "終了確認",
+                         kMbYesNo | kMbIconQuestion | kMbTopmost};
+const ShownBox kCompletedBox{"店舗情報の取得が完了しました。\n保存したファイルを開きますか？",
+                             "処理確認", kMbYesNo | kMbIconQuestion | kMbDefButton2 | kMbTopmost};
+
+using Boxes = std::vector<ShownBox>;
+using Calls = std::vector<std::string>;
+
+class FrmMainTest : public FrmMainFixture {
+ protected:
+  FrmMainTest() {
+    view.on_status = [this](const std::string& text) {
+      for (std::size_t i = 0; i < triggers_.size(); ++i) {
+        if (triggers_[i].fired || text.find(triggers_[i].marker) == std::string::npos)
+          continue;
+        triggers_[i].fired = true;
+        const std::function<void()> action = triggers_[i].action;  // it may add triggers
+        action();
+      }
+    };
+  }
+
+  // Selection and start enabled, cancel disabled, the cursor restored.
+  void ExpectIdle() const {
+    for (const Control c : {Control::rdShop1, Control::rdShop2, Control::rdShop3, Control::chkArea,
+                            Control::lstArea, Control::btnAction})
+      EXPECT_TRUE(view.Of(c).enabled) << static_cast<int>(c);
+    EXPECT_FALSE(view.Of(Control::btnCancel).enabled);
+    EXPECT_EQ(view.cursor, ScreenCursor::kOther);
+  }
+
+  // Idle after a job: status line and progress bar cleared too.
+  void ExpectRestored() const {
+    ExpectIdle();
+    EXPECT_EQ(view.status, "");
+    EXPECT_EQ(view.progress.position, 0);
+  }
+
+  // Acts once, in the middle of the job, when the status line first shows
+  // `prefecture` with `done` items done.
+  void When(const std::string& prefecture, int done, std::function<void()> action) {
+    triggers_.push_back({prefecture + " : " + std::to_string(done) + "/", std::move(action)});
+  }
+
+ private:
+  struct Trigger {
+    std::string marker;
+    std::function<void()> action;
+    bool fired = false;
+  };
+  std::vector<Trigger> triggers_;
+};
+
+TEST_F(FrmMainTest, CreatesTheWindowInItsInitialStateAndLoadsTheSettingsWhenShown) {
+  frm = std::make_unique<TFrmMain>(view, ui, config);
+  frm->FormCreate();
+  EXPECT_EQ(platform::Cp932ToUtf8(view.Of(Control::rdShop2).caption), "三井住友銀行 店舗");
+  EXPECT_EQ(platform::Cp932ToUtf8(view.Of(Control::btnAction).caption), "取得開始 (&R)");
+  EXPECT_TRUE(view.Of(Control::rdShop1).checked);
+  EXPECT_FALSE(view.Of(Control::btnCancel).enabled);
+  ASSERT_EQ(view.area_items.size(), 47u);
+  EXPECT_EQ(platform::Cp932ToUtf8(view.area_items[13]), "神奈川県");
+  EXPECT_EQ(view.status, "　　");
+
+  // The settings come with the private message that showing the window posts.
+  frm->FormShow();
+  EXPECT_EQ(view.posted, std::deque<unsigned>{1124});
+  EXPECT_FALSE(view.Of(Control::chkArea).checked);
+  Pump();
+  EXPECT_TRUE(view.Of(Control::chkArea).checked);
+}
+
+TEST_F(FrmMainTest, TaskbarProgressFromWindows7On) {
+  struct Case {
+    OsVersion version;
+    bool api;
+    bool ready;
+  };
+  const Case cases[] = {{{6, 0}, true, false}, {{5, 2}, true, false}, {{6, 1}, true, true},
+                        {{6, 2}, true, true},  {{10, 0}, true, true}, {{6, 1}, false, false}};
+  for (const Case& c : cases) {
+    ScriptedView screen;
+    screen.os_version = c.version;
+    screen.taskbar_api = c.api;
+    TFrmMain window(screen, ui, config);
+    window.FormCreate();
+    EXPECT_EQ(window.IsTaskbarReady(), c.ready) << c.version.major << "." << c.version.minor;
+    EXPECT_EQ(screen.taskbar_inits, IsWindows7OrLater(c.version) ? 1 : 0);
+  }
+}
+
+TEST_F(FrmMainTest, TheCheckAllBoxAndTheListFollowEachOther) {
+  Open();
+  frm->UserSetChkArea(false);
+  EXPECT_EQ(std::count(view.area_checked.begin(), view.area_checked.end(), true), 0);
+
+  view.focused.clear();
+  frm->UserSetChkArea(true);
+  EXPECT_EQ(std::count(view.area_checked.begin(), view.area_checked.end(), true), 47);
+  EXPECT_EQ(view.focused, std::vector<Control>{Control::lstArea});
+
+  // Unchecking one item clears the box but leaves the other items checked.
+  frm->UserSetAreaChecked(5, false);
+  EXPECT_FALSE(view.Of(Control::chkArea).checked);
+  EXPECT_EQ(std::count(view.area_checked.begin(), view.area_checked.end(), true), 46);
+
+  // Checking the last unchecked item sets the box again, without its handler.
+  frm->UserSetAreaChecked(5, true);
+  EXPECT_TRUE(view.Of(Control::chkArea).checked);
+  EXPECT_EQ(view.focused.size(), 1u);
+}
+
+TEST_F(FrmMainTest, StartRefusesWithoutPrefectureOrAvailableSource) {
+  config.sources.smbc = nullptr;
+  Open();
+  Select({});
+  frm->btnActionClick();
+  EXPECT_EQ(view.boxes, Boxes{kNoPrefectureBox});
+
+  Select({12});
+  frm->UserSelectBank(job::Bank::kSmbc);
+  frm->btnActionClick();
+  ASSERT_EQ(view.boxes.size(), 2u);
+  EXPECT_EQ(view.boxes[1],
+            (ShownBox{"三井住友銀行店舗の取得には、まだ対応していません。", "Error", kInfo}));
+  EXPECT_TRUE(view.save_dialogs.empty());
+  EXPECT_FALSE(frm->HasWorkerThread());
+  ExpectIdle();
+}
+
+TEST_F(FrmMainTest, TheSaveDialogProposesTheBanksFileAndMayBeCancelled) {
+  Open();
+  frm->UserSelectBank(job::Bank::kSmbc);
+  view.save_answer.reset();
+  view.status.clear();
+  frm->btnActionClick();
+  ASSERT_EQ(view.save_dialogs.size(), 1u);
+  const SaveDialogRequest& dialog = view.save_dialogs[0];
+  EXPECT_EQ(platform::Cp932ToUtf8(dialog.file_name), "三井住友銀行店舗一覧.csv");
+  EXPECT_EQ(platform::Cp932ToUtf8(dialog.title), "取得情報の保存先を指定してください");
+  EXPECT_EQ(platform::Cp932ToUtf8(dialog.filter), "CSVファイル (*.csv)|*.csv");
+  EXPECT_TRUE(dialog.overwrite_prompt && dialog.hide_read_only && dialog.resizable);
+  EXPECT_FALSE(frm->HasWorkerThread());
+  ExpectIdle();
+  EXPECT_FALSE(platform::FileExists(config.settings_file));
+}
+
+TEST_F(FrmMainTest, ACompletedJobOffersToOpenItsFile) {
+  Open();
+  Select({0, 12});
+  frm->UserSelectBank(job::Bank::kMufg);
+  std::vector<std::string> statuses;
+  view.on_status = [&](const std::string& text) { statuses.push_back(text); };
+  view.answers = {kIdYes};
+  Start("report");
+
+  // Running: selection locked, cancel possible, work cursor.
+  EXPECT_EQ(frm->GetJobStatus(), kJobStarted);
+  EXPECT_EQ(frm->GetOutputPath(), folder.path() / "report.csv");
+  EXPECT_FALSE(view.Of(Control::btnAction).enabled);
+  EXPECT_FALSE(view.Of(Control::lstArea).enabled);
+  EXPECT_TRUE(view.Of(Control::btnCancel).enabled);
+  EXPECT_EQ(view.cursor, ScreenCursor::kAppStarting);
+  EXPECT_TRUE(view.status_window_text);
+  EXPECT_EQ(view.repaints, 1);
+  RunToEnd();
+
+  EXPECT_EQ(source_calls, (Calls{"01", "13"}));
+  EXPECT_EQ(statuses, (Calls{"ページ情報を取得中です。しばらくお待ちください。",
+                             "三菱UFJ銀行店舗 北海道 : 1/1件 取得中",
+                             "三菱UFJ銀行店舗 東京都 : 1/1件 取得中", ""}));
+  EXPECT_EQ(view.progress.max, 2);
+  EXPECT_EQ(view.taskbar_values,
+            (std::vector<std::pair<std::uint64_t, std::uint64_t>>{{1, 2}, {2, 2}}));
+  EXPECT_EQ(view.beeps, std::vector<unsigned>{kMbIconQuestion});
+  ASSERT_EQ(view.flashes.size(), 1u);
+  EXPECT_EQ(view.flashes[0].flags, kFlashwAll | kFlashwTimerNoFg);
+  EXPECT_EQ(view.flashes[0].count, 30u);
+  EXPECT_EQ(view.flashes[0].timeout_ms, 700u);
+  EXPECT_EQ(view.boxes, Boxes{kCompletedBox});
+  EXPECT_EQ(view.opened, std::vector<std::filesystem::path>{folder.path() / "report.csv"});
+  EXPECT_EQ(view.taskbar_states,
+            std::vector<TTaskBarProgressState>{TTaskBarProgressState::tbpsNone});
+  ExpectRestored();
+}
+
+TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
+  struct Case {
+    const char* name;
+    int rows;
+    bool fail_downloads;
+    bool output_is_folder;
+    int status;
+    ShownBox box;
+  };
+  const Case cases[] = {
+      {"nothing found", 0, false, false, kJobNothingFound, kNothingFoundBox},
+      {"site unreachable", 0, true, false, kJobSiteUnreachable, kUnreachableBox},
+      {"output unavailable", 1, false, true, kJobOutputUnavailable, kInUseBox},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    view = ScriptedView();
+    rows_per_prefecture = c.rows;
+    fail_downloads = c.fail_downloads;
+    std::filesystem::remove(folder.path() / "x.csv");
+    if (c.output_is_folder)
+      std::filesystem::create_directory(folder.path() / "x.csv");
+    Open();
+    Select({3});
+    Start("x.csv");
+    RunToEnd();
+    EXPECT_EQ(frm->GetJobStatus(), c.status);
+    EXPECT_EQ(view.boxes, Boxes{c.box});
+    ExpectRestored();
+    frm.reset();
+  }
+}
+
+TEST_F(FrmMainTest, AnExistingOutputFileIsReplacedOrTheStartRefused) {
+  Open();
+  Select({0});
+  const auto target = folder.path() / "old.csv";
+  std::ofstream(target) << "old";
+  view.answers = {kIdNo};
+  Start("old.csv");
+  RunToEnd();
+  EXPECT_EQ(platform::ReadFileBytes(target).value_or(""),
+            job::HeaderRow(job::Bank::kMizuho) + "\r\nrow\r\n");
+
+  // A file that another program holds open cannot be deleted on Windows;
+  // where an open file can be deleted there is nothing to test.
+  const auto probe = folder.path() / "probe.csv";
+  {
+    std::ofstream hold(probe);
+    if (platform::DeleteFileAt(probe))
+      GTEST_SKIP() << "open files can be deleted here";
+  }
+  std::ofstream hold(target);
+  view.boxes.clear();
+  Start("old.csv");
+  EXPECT_EQ(view.boxes, Boxes{kInUseBox});
+  EXPECT_FALSE(frm->HasWorkerThread());
+  EXPECT_TRUE(view.Of(Control::btnAction).enabled);
+}
+
+TEST_F(FrmMainTest, CancelAnsweredYesEndsTheJobAfterTheCurrentPrefecture) {
+  Open();
+  Select({0, 1, 2, 3, 4});
+  When("岩手県", 1, [&] {
+    view.answers.push_back(kIdYes);
+    frm->btnCancelClick();
+    EXPECT_EQ(frm->GetJobStatus(), kJobCancelled);
+  });
+  Start();
+  RunToEnd();
+  EXPECT_EQ(source_calls, (Calls{"01", "02", "03"}));
+  EXPECT_EQ(view.boxes, Boxes{kCancelBox});
+  EXPECT_EQ(view.taskbar_states,
+            std::vector<TTaskBarProgressState>{TTaskBarProgressState::tbpsNone});
+  EXPECT_TRUE(frm->CurrentWorker() == nullptr);
+  ExpectRestored();
+}
+
+TEST_F(FrmMainTest, CancelAnsweredNoLetsTheJobGoOn) {
+  Open();
+  Select({0, 1, 2, 3, 4});
+  When("岩手県", 1, [&] {
+    view.answers.push_back(kIdNo);
+    frm->btnCancelClick();
+    EXPECT_EQ(frm->GetJobStatus(), kJobStarted);
+  });
+  view.answers = {kIdNo};  // the completion question
+  Start();
+  RunToEnd();
+  EXPECT_EQ(source_calls.size(), 5u);
+  EXPECT_EQ(view.boxes, (Boxes{kCancelBox, kCompletedBox}));
+  EXPECT_TRUE(view.opened.empty());
+}
+
+TEST_F(FrmMainTest, ASecondCancelReturnsToIdleButTheStartWaitsForTheWorker) {
+  rows_per_prefecture = 2;
+  Open();
+  Select({0, 1, 2, 3, 4});
+  bool start_enabled_before_the_end = true;
+  When("岩手県", 1, [&] {
+    view.answers.push_back(kIdYes);
+    frm->btnCancelClick();
+    When("岩手県", 2, [&] {
+      frm->btnCancelClick();  // JobStatus 2, the worker still running
+      EXPECT_TRUE(frm->CurrentWorker() == nullptr);
+      EXPECT_TRUE(view.Of(Control::lstArea).enabled);
+      EXPECT_FALSE(view.Of(Control::btnCancel).enabled);
+      start_enabled_before_the_end = view.Of(Control::btnAction).enabled;
+    });
+  });
+  Start();
+  RunToEnd();
+  EXPECT_FALSE(start_enabled_before_the_end);
+  EXPECT_EQ(source_calls, (Calls{"01", "02", "03"}));
+  EXPECT_EQ(view.boxes, Boxes{kCancelBox});
+  ExpectRestored();
+}
+
+TEST_F(FrmMainTest, ClosingDuringAJobAnsweredYesEndsTheProgramOnceTheWorkerHasEnded) {
+  Open();
+  Select({0, 1, 2, 3, 4});
+  frm->UserSelectBank(job::Bank::kMufg);
+  When("岩手県", 1, [&] {
+    view.answers.push_back(kIdYes);
+    EXPECT_FALSE(frm->FormCloseQuery());
+    EXPECT_EQ(frm->GetJobStatus(), kJobExitAfterWorker);
+    EXPECT_FALSE(view.ended);
+  });
+  Start();
+  RunToEnd();
+  EXPECT_TRUE(view.ended);
+  EXPECT_EQ(source_calls, (Calls{"01", "02", "03"}));
+  EXPECT_EQ(view.boxes, Boxes{kCloseBox});
+  EXPECT_FALSE(view.Of(Control::btnCancel).enabled);
+  EXPECT_EQ(platform::IniReadString(config.settings_file, "Config", "SelShop", ""), "2");
+}
+
+TEST_F(FrmMainTest, ClosingDuringAJobAnsweredNoLetsTheJobGoOn) {
+  Open();
+  Select({0, 1, 2});
+  When("青森県", 1, [&] {
+    view.answers.push_back(kIdNo);
+    EXPECT_FALSE(frm->FormCloseQuery());
+    EXPECT_EQ(frm->GetJobStatus(), kJobStarted);
+  });
+  view.answers = {kIdNo};  // the completion question
+  Start();
+  RunToEnd();
+  EXPECT_FALSE(view.ended);
+  EXPECT_EQ(source_calls.size(), 3u);
+  EXPECT_EQ(view.boxes, (Boxes{kCloseBox, kCompletedBox}));
+  EXPECT_FALSE(platform::FileExists(config.settings_file));
+}
+
+TEST_F(FrmMainTest, CancelWhileClosingEndsTheProgramAtOnce) {
+  rows_per_prefecture = 2;
+  Open();
+  Select({0, 1, 2, 3, 4});
+  When("岩手県", 1, [&] {
+    view.answers.push_back(kIdYes);
+    frm->FormCloseQuery();
+    When("岩手県", 2, [&] { frm->btnCancelClick(); });
+  });
+  Start();
+  RunToEnd();
+  EXPECT_TRUE(view.ended);
+  EXPECT_EQ(view.boxes, Boxes{kCloseBox});
+  EXPECT_TRUE(platform::FileExists(config.settings_file));
+  // Ending the window stops the worker, which can no longer reach it, and joins it.
+  frm.reset();
+  EXPECT_EQ(source_calls, (Calls{"01", "02", "03"}));
+}
+
+TEST_F(FrmMainTest, FinishJobByStatus) {
+  struct Case {
+    int status;
+    std::deque<int> answers;
+    bool file_exists;
+    Boxes boxes;
+    bool opened;
+    bool ends_program;
+  };
+  const Case cases[] = {
+      {kJobStarted, {kIdYes}, true, {kCompletedBox}, true, false},
+      {kJobStarted, {kIdYes}, false, {kCompletedBox, kFileGoneBox}, false, false},
+      {kJobStarted, {kIdNo}, true, {kCompletedBox}, false, false},
+      {kJobNothingFound, {}, true, {kNothingFoundBox}, false, false},
+      {kJobCancelled, {}, true, {}, false, false},
+      {kJobOutputUnavailable, {}, true, {kInUseBox}, false, false},
+      {4, {}, true, {}, false, false},
+      {kJobSiteUnreachable, {}, true, {kUnreachableBox}, false, false},
+      {kJobCloseRequested, {}, true, {}, false, true},
+      {kJobExitAfterWorker, {}, true, {}, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    view = ScriptedView();
+    std::filesystem::remove(config.settings_file);
+    Open();
+    Select({0});
+    view.answers = {kIdNo};
+    Start("done.csv");
+    RunToEnd();
+    if (!c.file_exists)
+      std::filesystem::remove(folder.path() / "done.csv");
+    view.boxes.clear();
+    view.taskbar_states.clear();
+    view.answers = c.answers;
+    view.cursor = ScreenCursor::kAppStarting;
+    frm->FinishJob(c.status);
+
+    EXPECT_EQ(view.boxes, c.boxes);
+    EXPECT_EQ(view.opened.size(), c.opened ? 1u : 0u);
+    EXPECT_EQ(view.ended, c.ends_program);
+    EXPECT_EQ(platform::FileExists(config.settings_file), c.ends_program);
+    EXPECT_EQ(view.taskbar_states.size(), c.ends_program ? 0u : 1u);
+    EXPECT_EQ(view.cursor, ScreenCursor::kOther);
+    if (!c.ends_program)
+      ExpectRestored();
+    frm.reset();
+  }
+}
+
+}  // namespace
+}  // namespace tenrovel::app

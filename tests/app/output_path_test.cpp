@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "app/output_path.h"
+#include "platform/codepage.h"
+
+namespace tenrovel::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(OutputPathTest, ProposedNamePerBank) {
+  EXPECT_EQ(platform::Cp932ToUtf8(DefaultOutputFileName(job::Bank::kMizuho)),
+            "みずほ銀行店舗一覧.csv");
+  EXPECT_EQ(platform::Cp932ToUtf8(DefaultOutputFileName(job::Bank::kSmbc)),
+            "三井住友銀行店舗一覧.csv");
+  EXPECT_EQ(platform::Cp932ToUtf8(DefaultOutputFileName(job::Bank::kMufg)),
+            "三菱UFJ銀行店舗一覧.csv");
+}
+
+TEST(OutputPathTest, AppendsCsvUnlessTheExtensionIsCsvInAnyCase) {
+  struct Case {
+    fs::path chosen;
+    fs::path expected;
+  };
+  const Case cases[] = {
+      {"report", "report.csv"},
+      {"report.CSV", "report.CSV"},
+      {"x.Csv", "x.Csv"},
+      {"x.txt", "x.txt.csv"},
+      {"x.", "x..csv"},
+      {".csv", ".csv"},
+      {fs::path("dir.d") / "report", fs::path("dir.d") / "report.csv"},
+      {fs::path("a.csv") / "b", fs::path("a.csv") / "b.csv"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(WithCsvExtension(c.chosen), c.expected) << c.chosen;
+}
+
+TEST(OutputPathTest, PathsFromCp932Text) {
+  const fs::path path = PathFromCp932(DefaultOutputFileName(job::Bank::kMizuho));
+  EXPECT_TRUE(path.u8string() == u8"みずほ銀行店舗一覧.csv");
+}
+
+}  // namespace
+}  // namespace tenrovel::app

@@ -1,0 +1,361 @@
+// The job driver with sources and downloads that the tests inject: the file
+// it writes, the callbacks it makes, and how it ends in every case.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "job/my_thread.h"
+#include "job/queue_dispatcher.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+
+namespace tenrovel::job {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Utf8(const std::string& cp932) {
+  return platform::Cp932ToUtf8(cp932);
+}
+const std::string& Pref(std::size_t index) {
+  return PrefectureNames().at(index);
+}
+
+// The user-interface side: every callback goes into the shared log, which the
+// sources write too (the hand-over to the UI thread orders the two).
+class RecordingUi final : public JobCallbacks {
+ public:
+  explicit RecordingUi(std::vector<std::string>& log) : log_(log) {}
+
+  std::function<void(TMyThread&)> on_status;
+  bool finished = false;
+  bool running_at_finish = true;
+
+  void OnInitProgress(TMyThread& worker) override {
+    log_.push_back("init " + std::to_string(worker.Fields().PrefCount));
+  }
+  void OnStepProgress(TMyThread&) override { log_.push_back("step " + std::to_string(++steps_)); }
+  void OnShowItemStatus(TMyThread& worker) override {
+    const JobFields& f = worker.Fields();
+    log_.push_back("status " + Utf8(f.CurrentPrefName) + " " + std::to_string(f.PrefItemDone) +
+                   "/" + std::to_string(f.PrefItemTotal));
+    if (on_status)
+      on_status(worker);
+  }
+  void OnFinishJob(TMyThread& worker) override {
+    running_at_finish = worker.Fields().JobRunning;
+    log_.push_back("finish");
+    finished = true;
+  }
+
+ private:
+  std::vector<std::string>& log_;
+  int steps_ = 0;
+};
+
+struct Outcome {
+  std::string file;  // the output file's bytes
+  int row_written = 0;
+  bool output_open_failed = false;
+  bool download_failed = false;
+  bool running_at_finish = true;
+  JobReport report;
+};
+
+class DriverTest : public ::testing::Test {
+ protected:
+  fs::path Temp() const { return folder_.path() / "tmp.dat"; }
+
+  JobRequest Request(Bank bank, const std::vector<std::size_t>& prefs) const {
+    JobRequest request;
+    request.bank = bank;
+    for (const std::size_t i : prefs)
+      request.checked.at(i) = true;
+    request.output_path = folder_.path() / "out.csv";
+    request.temp_path = Temp();
+    request.sites.delay_scale = 0;
+    // A URL containing "fail" fails; any other one stores its text.
+    request.download = [](const std::string& url, const fs::path& path,
+                          const std::atomic<bool>* stop) -> DownloadOutcome {
+      if (*stop)
+        return {false, "cancelled"};
+      if (url.find("fail") != std::string::npos)
+        return {false, "cannot connect"};
+      platform::ReplaceFileAtomically(path, url);
+      return {true, ""};
+    };
+    return request;
+  }
+
+  // A source that logs its argument and writes `rows` rows, refreshing the
+  // status line after each (or once when there are none).
+  SourceEntry Source(int rows) {
+    return [this, rows](TMyThread& worker, const std::string& arg) {
+      log.push_back("source " + Utf8(arg));
+      worker.Fields().PrefItemTotal = rows;
+      for (int i = 0; i < rows; ++i) {
+        worker.WriteRow(arg + "," + std::to_string(i));
+        ++worker.Fields().PrefItemDone;
+        worker.SyncShowItemStatus();
+      }
+      if (rows == 0)
+        worker.SyncShowItemStatus();
+    };
+  }
+
+  Outcome Run(JobRequest request, std::function<void(TMyThread&)> on_status = {}) {
+    RecordingUi ui_side(log);
+    ui_side.on_status = std::move(on_status);
+    QueueDispatcher ui;
+    Outcome outcome;
+    {
+      TMyThread worker(std::move(request), ui, ui_side);
+      worker.Start();
+      ui.RunUntil([&] { return ui_side.finished; });
+      worker.WaitFor();
+      outcome.row_written = worker.Fields().RowWritten;
+      outcome.output_open_failed = worker.Fields().OutputOpenFailed;
+      outcome.download_failed = worker.DownloadFailed();
+      outcome.report = worker.Report();
+      outcome.file = platform::ReadFileBytes(worker.Request().output_path).value_or("");
+    }
+    outcome.running_at_finish = ui_side.running_at_finish;
+    return outcome;
+  }
+
+  std::vector<std::string> log;
+
+ private:
+  platform::PrivateTempFolder folder_;
+};
+
+TEST_F(DriverTest, HeaderRowThenRowsEachEndingWithCrLf) {
+  struct Case {
+    Bank bank;
+    int rows;
+  };
+  for (const Case c : {Case{Bank::kMizuho, 2}, Case{Bank::kSmbc, 1}, Case{Bank::kMufg, 0}}) {
+    JobRequest request = Request(c.bank, {0});
+    request.sources = {Source(c.rows), Source(c.rows), Source(c.rows)};
+    const std::string arg = c.bank == Bank::kSmbc ? Pref(0) : "01";
+    std::string expected = HeaderRow(c.bank) + "\r\n";
+    for (int i = 0; i < c.rows; ++i)
+      expected += arg + "," + std::to_string(i) + "\r\n";
+
+    const Outcome outcome = Run(std::move(request));
+    EXPECT_EQ(outcome.file, expected);  // CP932 as is: no byte order mark, CR LF everywhere
+    EXPECT_EQ(outcome.row_written, c.rows > 0 ? kRowsWritten : kNoRowWritten);
+    EXPECT_FALSE(outcome.running_at_finish);
+  }
+}
+
+TEST_F(DriverTest, CallsTheBankSourceForEachCheckedPrefectureInListOrder) {
+  struct Case {
+    Bank bank;
+    std::vector<std::size_t> prefs;
+    std::vector<std::string> expected_log;
+  };
+  const std::vector<Case> cases = {
+      {Bank::kMizuho,
+       {12, 0},
+       {"init 2", "step 1", "source 01", "status 北海道 0/0", "step 2", "source 13",
+        "status 東京都 0/0", "finish"}},
+      {Bank::kSmbc, {26}, {"init 1", "step 1", "source 大阪府", "status 大阪府 0/0", "finish"}},
+      {Bank::kMufg, {46}, {"init 1", "step 1", "source 47", "status 沖縄県 0/0", "finish"}},
+      // Without a checked prefecture only the header row is written.
+      {Bank::kMizuho, {}, {"finish"}},
+  };
+  for (const Case& c : cases) {
+    log.clear();
+    JobRequest request = Request(c.bank, c.prefs);
+    request.sources = {Source(0), Source(0), Source(0)};
+    const Outcome outcome = Run(std::move(request));
+    EXPECT_EQ(log, c.expected_log);
+    EXPECT_EQ(outcome.file, HeaderRow(c.bank) + "\r\n");
+  }
+}
+
+TEST_F(DriverTest, EveryRowIsOnDiskAsSoonAsItIsWritten) {
+  JobRequest request = Request(Bank::kMizuho, {0});
+  const fs::path output = request.output_path;
+  std::string on_disk;  // while the job still runs
+  request.sources.mizuho = [&](TMyThread& worker, const std::string&) {
+    worker.WriteRow("first");
+    on_disk = platform::ReadFileBytes(output).value_or("unreadable");
+  };
+  Run(std::move(request));
+  EXPECT_EQ(on_disk, HeaderRow(Bank::kMizuho) + "\r\nfirst\r\n");
+}
+
+TEST_F(DriverTest, AFailedDownloadWithoutRowsEndsAsSiteUnreachable) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> urls;  // downloaded by the source of the first prefecture
+    bool stop_first;                // the stop request comes before the downloads
+    int rows;                       // written by the source of the second prefecture
+    int row_written;
+    std::size_t failures;
+  };
+  const Case cases[] = {
+      {"failed, no row", {"https://a/ok", "https://a/fail"}, false, 0, kSiteUnreachable, 1},
+      {"failed, rows", {"https://a/fail"}, false, 1, kRowsWritten, 1},
+      {"succeeded, no row", {"https://a/ok"}, false, 0, kNoRowWritten, 0},
+      {"cut short by a stop", {"https://a/ok"}, true, 0, kNoRowWritten, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    JobRequest request = Request(Bank::kMufg, {0, 1});
+    request.sources.mufg = [&](TMyThread& worker, const std::string& code) {
+      if (code == "01") {
+        if (c.stop_first)
+          worker.RequestStop();
+        for (const std::string& url : c.urls)
+          worker.DownloadToFile(url, worker.TempFilePath());
+      }
+      for (int i = 0; i < c.rows && code == "02"; ++i)
+        worker.WriteRow("row");
+    };
+    const Outcome outcome = Run(std::move(request));
+    EXPECT_EQ(outcome.row_written, c.row_written);
+    EXPECT_EQ(outcome.download_failed, c.failures > 0);
+    ASSERT_EQ(outcome.report.download_failures.size(), c.failures);
+    if (c.failures > 0) {
+      const DownloadFailure& failure = outcome.report.download_failures.front();
+      EXPECT_EQ(failure.prefecture, Pref(0));
+      EXPECT_EQ(failure.url, "https://a/fail");
+      EXPECT_EQ(failure.error, "cannot connect");
+    }
+  }
+}
+
+TEST_F(DriverTest, AnExceptionFromASourceStillEndsTheJobProperly) {
+  JobRequest request = Request(Bank::kMizuho, {0, 1, 2});
+  request.sources.mizuho = [&](TMyThread& worker, const std::string& code) {
+    log.push_back("source " + code);
+    worker.WriteRow("row " + code);
+    platform::ReplaceFileAtomically(worker.TempFilePath(), "downloaded");
+    if (code == "02")
+      throw std::runtime_error("broken answer");
+  };
+  const Outcome outcome = Run(std::move(request));
+
+  EXPECT_EQ(outcome.file, HeaderRow(Bank::kMizuho) + "\r\nrow 01\r\nrow 02\r\n");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "source 03"), 0);
+  EXPECT_EQ(log.back(), "finish");
+  EXPECT_FALSE(outcome.running_at_finish);
+  EXPECT_FALSE(platform::FileExists(Temp()));
+  EXPECT_EQ(outcome.row_written, kRowsWritten);
+  ASSERT_TRUE(outcome.report.escaped_error.has_value());
+  EXPECT_EQ(*outcome.report.escaped_error, Pref(1) + ": broken answer");
+}
+
+TEST_F(DriverTest, CancelDuringTheThirdOfFivePrefectures) {
+  JobRequest request = Request(Bank::kMizuho, {0, 1, 2, 3, 4});
+  request.sources.mizuho = [&](TMyThread& worker, const std::string& code) {
+    log.push_back("source " + code);
+    platform::ReplaceFileAtomically(worker.TempFilePath(), "downloaded");
+    worker.WriteRow(code + " a");
+    worker.SyncShowItemStatus();
+    worker.WriteRow(code + " b");  // the call that saw the stop request still finishes
+  };
+  const Outcome outcome = Run(std::move(request), [](TMyThread& worker) {
+    if (worker.Fields().CurrentPrefName == Pref(2))
+      worker.RequestStop();
+  });
+
+  const std::vector<std::string> expected_log = {"init 5",
+                                                 "step 1",
+                                                 "source 01",
+                                                 "status 北海道 0/0",
+                                                 "step 2",
+                                                 "source 02",
+                                                 "status 青森県 0/0",
+                                                 "step 3",
+                                                 "source 03",
+                                                 "status 岩手県 0/0",
+                                                 "finish"};
+  EXPECT_EQ(log, expected_log);
+  EXPECT_EQ(outcome.file,
+            HeaderRow(Bank::kMizuho) + "\r\n01 a\r\n01 b\r\n02 a\r\n02 b\r\n03 a\r\n03 b\r\n");
+  EXPECT_FALSE(platform::FileExists(Temp()));
+}
+
+TEST_F(DriverTest, AnOutputFileThatCannotBeOpenedStartsNoWriting) {
+  JobRequest request = Request(Bank::kMizuho, {0});
+  request.output_path = Temp().parent_path();  // a folder
+  request.sources.mizuho = Source(1);
+  platform::ReplaceFileAtomically(Temp(), "left over");
+  const Outcome outcome = Run(std::move(request));
+
+  EXPECT_TRUE(outcome.output_open_failed);
+  EXPECT_EQ(log, std::vector<std::string>{"finish"});
+  EXPECT_EQ(outcome.row_written, kNoRowWritten);
+  EXPECT_FALSE(platform::FileExists(Temp()));
+}
+
+TEST_F(DriverTest, OnlyAnMufgJobRemovesAnOldTemporaryFileBeforeItStarts) {
+  for (const Bank bank : {Bank::kMizuho, Bank::kMufg}) {
+    log.clear();
+    JobRequest request = Request(bank, {0});
+    request.sources = {{}, {}, {}};
+    request.sources.mizuho = request.sources.mufg = [&](TMyThread& worker, const std::string&) {
+      log.push_back(platform::FileExists(worker.TempFilePath()) ? "present" : "absent");
+    };
+    platform::ReplaceFileAtomically(Temp(), "from an earlier run");
+    Run(std::move(request));
+    EXPECT_EQ(log.at(2), bank == Bank::kMufg ? "absent" : "present");
+    EXPECT_FALSE(platform::FileExists(Temp()));
+  }
+}
+
+TEST_F(DriverTest, RecordsPrefecturesWithFewerRowsThanHits) {
+  JobRequest request = Request(Bank::kMizuho, {0, 1});
+  request.sources.mizuho = [](TMyThread& worker, const std::string& code) {
+    worker.Fields().PrefItemTotal = 3;
+    worker.WriteRow("a");
+    worker.WriteRow("b");
+    if (code == "02")
+      worker.WriteRow("c");
+  };
+  const Outcome outcome = Run(std::move(request));
+  ASSERT_EQ(outcome.report.shortfalls.size(), 1u);
+  EXPECT_EQ(outcome.report.shortfalls[0].prefecture, Pref(0));
+  EXPECT_EQ(outcome.report.shortfalls[0].rows_written, 2);
+  EXPECT_EQ(outcome.report.shortfalls[0].item_total, 3);
+  EXPECT_EQ(outcome.report.rows_written, 5);
+}
+
+TEST_F(DriverTest, PausesEndAtOnceWithoutDelayOrOnAStopRequest) {
+  // A pause that did not end would hold the test until its time limit.
+  QueueDispatcher ui;
+  RecordingUi ui_side(log);
+  JobRequest request = Request(Bank::kMizuho, {0});
+  request.sources.mizuho = Source(0);
+  TMyThread unscaled(request, ui, ui_side);
+  unscaled.Pause(std::chrono::hours(1));
+  request.sites.delay_scale = 1;
+  TMyThread stopped(request, ui, ui_side);
+  stopped.RequestStop();
+  stopped.Pause(std::chrono::hours(1));
+  SUCCEED();
+}
+
+TEST_F(DriverTest, RefusesARequestWithoutSourceOrDownloader) {
+  QueueDispatcher ui;
+  RecordingUi ui_side(log);
+  JobRequest without_source = Request(Bank::kSmbc, {0});
+  without_source.sources.mizuho = Source(0);
+  EXPECT_THROW(TMyThread(without_source, ui, ui_side), std::invalid_argument);
+  JobRequest without_download = Request(Bank::kMizuho, {0});
+  without_download.sources.mizuho = Source(0);
+  without_download.download = nullptr;
+  EXPECT_THROW(TMyThread(without_download, ui, ui_side), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace tenrovel::job
