@@ -130,6 +130,7 @@ class TFrmMain final : private job::JobCallbacks {
 
   std::unique_ptr<job::TMyThread> thread_;  // owns the worker until it is joined
   bool thread_end_seen_ = false;
+  bool in_finish_callback_ = false;
 };
 
 }  // namespace tenrovel::app

@@ -91,9 +91,7 @@ void TFrmMain::btnCancelClick(job::TMyThread* sender) {
       EndOfDetachedWorker();
       return;
     }
-    // The worker still waits in this call; it is joined afterwards.
     thread_end_seen_ = true;
-    view_.PostPrivateMessage(kWmReapWorker);
   }
   const job::TMyThread* worker = sender != nullptr ? sender : Worker;
   const bool running = worker != nullptr && worker->Fields().JobRunning;
@@ -135,7 +133,6 @@ void TFrmMain::EndOfDetachedWorker() {
   thread_end_seen_ = true;
   if (!State(Control::btnCancel).enabled)
     SetEnabled(Control::btnAction, true);
-  view_.PostPrivateMessage(kWmReapWorker);
 }
 
 void TFrmMain::FinishJob(int status) {
@@ -187,7 +184,8 @@ void TFrmMain::FinishJob(int status) {
 }
 
 void TFrmMain::ReapWorker() {
-  if (!thread_ || !thread_end_seen_)
+  // Inside the finish callback the worker still waits for it to return.
+  if (!thread_ || !thread_end_seen_ || in_finish_callback_)
     return;
   thread_->WaitFor();
   thread_.reset();
@@ -219,7 +217,12 @@ void TFrmMain::OnShowItemStatus(job::TMyThread& worker) {
 }
 
 void TFrmMain::OnFinishJob(job::TMyThread& worker) {
+  in_finish_callback_ = true;
   btnCancelClick(&worker);
+  in_finish_callback_ = false;
+  // Posted last: the message boxes of the end run modal loops, which would
+  // deliver the message while the worker still waits here.
+  view_.PostPrivateMessage(kWmReapWorker);
 }
 
 }  // namespace tenrovel::app

@@ -35,9 +35,19 @@ class FrmMainFixture : public ::testing::Test {
       }
     };
     config.sources = {source, source, source};
+    ResetView();
     config.download = [](const std::string&, const std::filesystem::path&,
                          const std::atomic<bool>*) {
       return job::DownloadOutcome{false, "refused"};
+    };
+  }
+
+  // A fresh view whose dialogs deliver posted messages.
+  void ResetView() {
+    view = ScriptedView();
+    view.modal_loop = [this] {
+      if (frm)
+        Pump();
     };
   }
 

@@ -228,7 +228,7 @@ TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    view = ScriptedView();
+    ResetView();
     rows_per_prefecture = c.rows;
     fail_downloads = c.fail_downloads;
     std::filesystem::remove(folder.path() / "x.csv");
@@ -408,7 +408,7 @@ TEST_F(FrmMainTest, FinishJobByStatus) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.status);
-    view = ScriptedView();
+    ResetView();
     std::filesystem::remove(config.settings_file);
     Open();
     Select({0});

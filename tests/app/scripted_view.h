@@ -37,6 +37,9 @@ class ScriptedView final : public MainWindowView {
   bool taskbar_api = true;
   // Runs when the status text changes: where a test acts in the middle of a job.
   std::function<void(const std::string& utf8)> on_status;
+  // Runs inside every dialog, as the modal loop of a Windows dialog
+  // delivers posted messages.
+  std::function<void()> modal_loop;
 
   // --- What was shown and done ---
   std::array<ControlState, kControlCount> controls{};
@@ -93,6 +96,8 @@ class ScriptedView final : public MainWindowView {
 
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
     boxes.push_back({platform::Cp932ToUtf8(text), platform::Cp932ToUtf8(caption), flags});
+    if (modal_loop)
+      modal_loop();
     if ((flags & 0xF) != kMbYesNo)
       return kIdOk;
     if (answers.empty()) {
@@ -105,6 +110,8 @@ class ScriptedView final : public MainWindowView {
   }
   std::optional<std::filesystem::path> ShowSaveDialog(const SaveDialogRequest& request) override {
     save_dialogs.push_back(request);
+    if (modal_loop)
+      modal_loop();
     return save_answer;
   }
 

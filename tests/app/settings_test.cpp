@@ -56,7 +56,7 @@ TEST_F(SettingsTest, LoadAppliesTheSavedBankAndPrefectures) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    view = ScriptedView();
+    ResetView();
     std::filesystem::remove(config.settings_file);
     if (c.file)
       platform::ReplaceFileAtomically(config.settings_file, *c.file);
@@ -85,7 +85,7 @@ TEST_F(SettingsTest, LeavingTheIdleWindowSavesBankAndPrefectures) {
       {job::Bank::kMizuho, {46}, "0", Area({46})},
   };
   for (const Case& c : cases) {
-    view = ScriptedView();
+    ResetView();
     // Other content of the file stays.
     platform::ReplaceFileAtomically(config.settings_file, "[Hosts]\r\nMufg=http://x\r\n");
     Open();
