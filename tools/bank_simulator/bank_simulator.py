@@ -334,6 +334,7 @@ class Handler(BaseHTTPRequestHandler):
 class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
+    request_queue_size = 64  # test processes connect side by side
 
     def __init__(self, port, log_file):
         super().__init__(("127.0.0.1", port), Handler)

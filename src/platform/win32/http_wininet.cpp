@@ -99,7 +99,7 @@ struct RequestState {
   // is signalled and read after it was, which orders the accesses.
   DWORD_PTR result = 0;
   DWORD error = 0;
-  std::array<char, http_identity::kTransferUnit + 1> buffer{};
+  std::array<char, http_identity::kTransferUnit> buffer{};
   DWORD count = 0;
 
   void Touch() { last_activity = Clock::now().time_since_epoch().count(); }
@@ -318,20 +318,21 @@ class Download {
     const std::optional<unsigned long long> expected = ContentLength();
 
     unsigned long long received = 0;
-    for (;;) {
+    for (bool ended = false; !ended;) {
       DWORD available = 0;
       if (DownloadResult waited = AwaitData(available); !waited.ok)
         return waited;
-      if (available == 0)
-        break;
+      ended = available == 0;
       while (available > 0) {
         DWORD count = 0;
         if (DownloadResult read =
                 Read(std::min<DWORD>(available, http_identity::kTransferUnit), count);
             !read.ok)
           return read;
-        if (count == 0)
+        if (count == 0) {  // a read of nothing is the end of the body
+          ended = true;
           break;
+        }
         if (!file.Write(state_->buffer.data(), count))
           return Failure("cannot write the file");
         received += count;
@@ -347,7 +348,12 @@ class Download {
  private:
   enum class Wait { kCompleted, kStopped, kTimedOut };
 
-  static std::wstring Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+  static std::wstring Widen(std::string_view ascii) {
+    std::wstring wide;
+    for (const unsigned char c : ascii)
+      wide.push_back(c);
+    return wide;
+  }
 
   // Marks an operation as started; FinishedSynchronously() undoes it when
   // the operation turned out not to go asynchronous.
