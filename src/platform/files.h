@@ -27,10 +27,12 @@ bool ReplaceFileAtomically(const std::filesystem::path& path, const std::string&
 bool FolderIsWritable(const std::filesystem::path& folder);
 
 // A folder of its own for one job, created with owner-only access under the
-// system's temporary folder, removed with its content when the object ends.
+// system's temporary folder as "<prefix>.<random>", removed with its content
+// when the object ends.
 class PrivateTempFolder {
  public:
-  PrivateTempFolder();  // throws std::runtime_error when it cannot be created
+  // Throws std::runtime_error when it cannot be created.
+  explicit PrivateTempFolder(const std::string& prefix = "tenrovel");
   ~PrivateTempFolder();
   PrivateTempFolder(const PrivateTempFolder&) = delete;
   PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;

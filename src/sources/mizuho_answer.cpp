@@ -52,7 +52,13 @@ int ReadMizuhoHitCount(const std::vector<std::string>& items,
 
 bool IsMizuhoRecordStart(const std::string& item) {
   const std::string_view t = job::TrimView(item);
-  return job::StartsWith(t, ":[") || job::StartsWith(t, "{\"");
+  if (job::StartsWith(t, "{\""))
+    return true;
+  if (!job::StartsWith(t, ":["))
+    return false;
+  // An empty array holds no record: reading it as one would write a row of
+  // empty columns.
+  return !job::StartsWith(job::TrimView(t.substr(2)), "]");
 }
 
 }  // namespace tenrovel::sources

@@ -17,7 +17,8 @@ std::string MizuhoRequestPath(const std::string& pref_code, int start);
 int ReadMizuhoHitCount(const std::vector<std::string>& items,
                        const std::function<bool()>& stop_requested);
 
-// Whether an item begins a record: ":[" or "{\"" after trimming.
+// Whether an item begins a record: ":[" or "{\"" after trimming; an empty
+// array (":[]") is none.
 bool IsMizuhoRecordStart(const std::string& item);
 
 }  // namespace tenrovel::sources

@@ -39,7 +39,9 @@ Control (not logged):
 
   /control/fault?path=P&kind=K[&count=N][params]  arm a fault for the next N
                                           requests to path P (default 1; 0:
-                                          until cleared)
+                                          until cleared); P may carry a query,
+                                          and then only requests with those
+                                          key=value pairs match
   /control/log[?prefix=P]                 the logged requests whose target
                                           starts with P, each as its request
                                           line, its header lines and an empty
@@ -118,17 +120,31 @@ class Faults:
         with self._lock:
             self._armed[path] = [fault, count]
 
-    def take(self, path):
+    def take(self, request):
+        """The fault armed for this request: one armed for its path, or one
+        armed for its path with a query whose every key=value the request
+        carries (so that one answer of several to the same path can fail)."""
         with self._lock:
-            entry = self._armed.get(path)
+            key = self._key_for(request)
+            entry = self._armed.get(key) if key is not None else None
             if entry is None:
                 return None
             fault, remaining = entry
             if remaining == 1:
-                del self._armed[path]
+                del self._armed[key]
             elif remaining > 1:
                 entry[1] = remaining - 1
             return fault
+
+    def _key_for(self, request):
+        for key in self._armed:
+            armed_path, _, armed_query = key.partition("?")
+            if armed_path != request.path:
+                continue
+            wanted = {k: v[-1] for k, v in parse_qs(armed_query, keep_blank_values=True).items()}
+            if all(request.query.get(k) == v for k, v in wanted.items()):
+                return key
+        return None
 
     def clear(self):
         with self._lock:
@@ -208,6 +224,36 @@ def test_headers(request):
     return Response(body=text.encode("latin-1"), chunk=chunk_param(request))
 
 
+# ---------------------------------------------------------------- bank endpoints
+
+FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fixtures")
+
+
+def fixture(*parts):
+    """The bytes of a fixture file, or None when there is none."""
+    path = os.path.join(FIXTURES, *parts)
+    if not os.path.isfile(path):
+        return None
+    with open(path, "rb") as f:
+        return f.read()
+
+
+@route("/map/uc/PoiAttr")
+def mizuho_locations(request):
+    """Mizuho's point-of-interest query: a JSONP answer, at most ten records
+    from `start`, from fixtures/mizuho/<kencode>-<start>.json (the JSON
+    object alone, on one line); a prefecture without a fixture has no hits."""
+    code = request.query.get("kencode", "")
+    start = request.query.get("start", "1")
+    body = fixture("mizuho", "%s-%s.json" % (code, start))
+    if body is None:
+        body = ('{"status":"OK","count":{"hits":"0","start":"%s","pm":"10"},"items":[]}'
+                % start).encode("utf-8")
+    callback = request.query.get("callback", "callback").encode("ascii", "replace")
+    return Response(body=callback + b"(" + body.strip() + b")",
+                    content_type="text/javascript; charset=UTF-8")
+
+
 # ---------------------------------------------------------------- server
 
 class Handler(BaseHTTPRequestHandler):
@@ -236,7 +282,7 @@ class Handler(BaseHTTPRequestHandler):
             return
         self.server.request_log.add(request)
         try:
-            fault = self.server.faults.take(request.path)
+            fault = self.server.faults.take(request)
             if fault is None and request.path.startswith("/test/") and "fault" in request.query:
                 fault = Fault(request.query)
             response = self.respond(request)

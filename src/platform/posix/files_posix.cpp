@@ -72,10 +72,10 @@ bool ReplaceFileAtomically(const fs::path& path, const std::string& bytes) {
   return true;
 }
 
-PrivateTempFolder::PrivateTempFolder() {
+PrivateTempFolder::PrivateTempFolder(const std::string& prefix) {
   const char* tmpdir = std::getenv("TMPDIR");
   std::string pattern = (tmpdir != nullptr && *tmpdir != '\0') ? tmpdir : "/tmp";
-  pattern += "/tenrovel.XXXXXX";
+  pattern += "/" + prefix + ".XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) {  // mkdtemp creates the folder with mode 0700
     throw std::system_error(errno, std::generic_category(), "cannot create a temporary folder");
   }

@@ -76,14 +76,15 @@ bool ReplaceFileAtomically(const fs::path& path, const std::string& bytes) {
   return true;
 }
 
-PrivateTempFolder::PrivateTempFolder() {
+PrivateTempFolder::PrivateTempFolder(const std::string& prefix) {
   wchar_t base[MAX_PATH + 1];
   const DWORD n = GetTempPathW(MAX_PATH + 1, base);
   if (n == 0 || n > MAX_PATH)
     throw std::runtime_error("cannot find the temporary folder");
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path candidate = fs::path(base) / (L"tenrovel." + std::to_wstring(random()));
+    const fs::path candidate = fs::path(base) / (std::wstring(prefix.begin(), prefix.end()) + L"." +
+                                                 std::to_wstring(random()));
     // A new folder under the user's own temporary folder inherits its
     // owner-only access.
     if (CreateDirectoryW(candidate.c_str(), nullptr) != 0) {

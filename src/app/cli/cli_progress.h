@@ -1,0 +1,35 @@
+// The tool's progress on standard error: the status line of the job in
+// UTF-8, redrawn in place with a progress bar on a terminal, one line per
+// change otherwise.
+#pragma once
+
+#include <string>
+
+#include "job/bank.h"
+#include "job/job_callbacks.h"
+
+namespace tenrovel::cli {
+
+class CliProgress final : public job::JobCallbacks {
+ public:
+  CliProgress(job::Bank bank, bool terminal);
+
+  void OnInitProgress(job::TMyThread& worker) override;
+  void OnStepProgress(job::TMyThread& worker) override;
+  void OnShowItemStatus(job::TMyThread& worker) override;
+  void OnFinishJob(job::TMyThread& worker) override;
+
+  bool finished() const { return finished_; }
+
+ private:
+  void Show(const std::string& status_utf8);
+
+  const job::Bank bank_;
+  const bool terminal_;
+  int maximum_ = 0;
+  int position_ = 0;
+  std::string last_line_;
+  bool finished_ = false;
+};
+
+}  // namespace tenrovel::cli

@@ -1,0 +1,16 @@
+// The exit codes of the command-line tool.
+#pragma once
+
+namespace tenrovel::cli {
+
+enum ExitCode : int {
+  kExitRowsWritten = 0,    // the job wrote at least one row
+  kExitNothingFound = 1,   // the job ended without a row (the file holds the header)
+  kExitCancelled = 2,      // stopped by Ctrl-C or SIGTERM (rows written before stay)
+  kExitUnreachable = 3,    // no row, and a download failed (refused, HTTP error, cut short)
+  kExitUsage = 64,         // bad arguments
+  kExitUnavailable = 69,   // the chosen bank's source does not exist yet
+  kExitCannotCreate = 73,  // the output file exists (without --force) or cannot be written
+};
+
+}  // namespace tenrovel::cli

@@ -1,0 +1,26 @@
+// tenrovel: the command-line front-end. It runs the same job as the window
+// program and writes the same file.
+#include <exception>
+
+#include "app/cli/cli_job.h"
+#include "app/cli/cli_options.h"
+#include "platform/console.h"
+
+int main(int argc, char** argv) {
+  using namespace tenrovel;
+  try {
+    const cli::ParseOutcome parsed = cli::ParseCommandLine(platform::CommandLineUtf8(argc, argv));
+    if (!parsed.options) {
+      if (parsed.exit_code == 0) {
+        platform::WriteStdout(parsed.message);
+      } else {
+        platform::WriteStderr(parsed.message);
+      }
+      return parsed.exit_code;
+    }
+    return cli::RunCliJob(*parsed.options);
+  } catch (const std::exception& e) {
+    platform::WriteStderr(std::string("tenrovel: ") + e.what() + "\n");
+    return 70;
+  }
+}

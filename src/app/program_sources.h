@@ -1,0 +1,14 @@
+// The real bank sources and downloader, as both front-ends wire them into a job.
+#pragma once
+
+#include "job/job_request.h"
+
+namespace tenrovel::app {
+
+// The sources that exist; a bank whose source is not built yet has none.
+job::BankSources ProgramSources();
+
+// Downloads over HTTP with the platform's transfer (libcurl or WinINet).
+job::Downloader ProgramDownloader();
+
+}  // namespace tenrovel::app

@@ -1,0 +1,58 @@
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/console.h"
+
+namespace tenrovel::platform {
+
+std::vector<std::string> CommandLineUtf8(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+bool StderrIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
+namespace {
+
+void WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+std::atomic<bool>* g_interrupt_flag = nullptr;
+
+extern "C" void OnInterrupt(int) {
+  if (g_interrupt_flag != nullptr)
+    g_interrupt_flag->store(true);
+}
+
+}  // namespace
+
+void WriteStderr(std::string_view utf8) {
+  WriteAll(STDERR_FILENO, utf8);
+}
+void WriteStdout(std::string_view utf8) {
+  WriteAll(STDOUT_FILENO, utf8);
+}
+
+void InstallInterruptFlag(std::atomic<bool>* flag) {
+  static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+  g_interrupt_flag = flag;
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace tenrovel::platform

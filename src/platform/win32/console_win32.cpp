@@ -1,0 +1,75 @@
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "platform/codepage.h"
+#include "platform/console.h"
+
+namespace tenrovel::platform {
+
+std::vector<std::string> CommandLineUtf8(int, char**) {
+  std::vector<std::string> args;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr)
+    return args;
+  for (int i = 0; i < count; ++i) {
+    const std::wstring_view arg(wide[i]);
+    args.push_back(Utf16ToUtf8(std::u16string(arg.begin(), arg.end())));
+  }
+  LocalFree(wide);
+  return args;
+}
+
+namespace {
+
+bool IsConsole(HANDLE h) {
+  DWORD mode = 0;
+  return h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &mode) != 0;
+}
+
+void Write(DWORD which, std::string_view utf8, bool wide_console) {
+  const HANDLE h = GetStdHandle(which);
+  if (h == INVALID_HANDLE_VALUE || h == nullptr || utf8.empty())
+    return;
+  DWORD written = 0;
+  if (wide_console && IsConsole(h)) {
+    const std::u16string text = Utf8ToUtf16(utf8);
+    WriteConsoleW(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  } else {
+    WriteFile(h, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  }
+}
+
+std::atomic<bool>* g_interrupt_flag = nullptr;
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+    if (g_interrupt_flag != nullptr)
+      g_interrupt_flag->store(true);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+bool StderrIsTerminal() {
+  return IsConsole(GetStdHandle(STD_ERROR_HANDLE));
+}
+
+void WriteStderr(std::string_view utf8) {
+  Write(STD_ERROR_HANDLE, utf8, true);
+}
+void WriteStdout(std::string_view utf8) {
+  Write(STD_OUTPUT_HANDLE, utf8, false);
+}
+
+void InstallInterruptFlag(std::atomic<bool>* flag) {
+  g_interrupt_flag = flag;
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+}  // namespace tenrovel::platform

@@ -1,0 +1,22 @@
+// The Mizuho Bank source: one prefecture's locations from the Mizuho
+// location service (a point-of-interest query answered in JSONP), one quoted
+// 18-column row per location.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tenrovel::job {
+class TMyThread;
+}
+
+namespace tenrovel::sources {
+
+// Runs on the worker thread for one prefecture code ("01".."47").
+void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code);
+
+// Writes the row of the record that begins at item `start`.
+void ExtractMizuhoRecord(job::TMyThread& worker, std::size_t start,
+                         std::vector<std::string>& items);
+
+}  // namespace tenrovel::sources
