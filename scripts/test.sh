@@ -19,3 +19,7 @@ scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true   # create the prefix 
 /usr/lib/wine/wineserver -p 2>/dev/null || true              # keep one server for all tests
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 ctest --preset windows
+
+echo "== demo"
+scripts/demo.sh >/dev/null 2>&1 || { echo "the demo failed"; exit 1; }
+echo "demo: ok"
