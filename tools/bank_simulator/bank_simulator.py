@@ -35,6 +35,15 @@ its paths unique):
                                           "Name: value" CR LF, in order
   any of them with chunk=K: Transfer-Encoding chunked, K-byte chunks
 
+Bank endpoints, from files under fixtures/ (see each route's comment):
+
+  /map/uc/PoiAttr                         Mizuho locations (JSONP)
+  /b/mizuho/info/<id>/                    Mizuho branch-detail pages
+  /smt/smbcbank/search_fw.htm             SMBC keyword search
+  /smt/smbcbank/zdcemaphttp2.cgi          SMBC list through the proxy script
+  /smt/smbcbank/inf/<id>/                 SMBC detail pages
+  /PostanWs.aspx                          postal-code lookup
+
 Control (not logged):
 
   /control/fault?path=P&kind=K[&count=N][params]  arm a fault for the next N
@@ -62,7 +71,7 @@ import sys
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
-from urllib.parse import parse_qs, urlsplit
+from urllib.parse import parse_qs, unquote, urlsplit
 
 # Set when the server shuts down, so that stalls and pauses end at once.
 STOPPING = threading.Event()
@@ -252,6 +261,63 @@ def mizuho_locations(request):
     callback = request.query.get("callback", "callback").encode("ascii", "replace")
     return Response(body=callback + b"(" + body.strip() + b")",
                     content_type="text/javascript; charset=UTF-8")
+
+
+def fixture_response(body, content_type):
+    if body is None:
+        return Response(status=404, body=b"no such fixture")
+    return Response(body=body, content_type=content_type)
+
+
+def safe_name(text):
+    """A request value made safe as a fixture file name."""
+    return "".join(c if c.isalnum() or c in "-_." else "_" for c in text) or "_"
+
+
+HTML = "text/html; charset=UTF-8"
+
+
+@route("/b/mizuho/info")
+def mizuho_detail(request):
+    """Mizuho branch-detail pages (the program only writes their URLs):
+    fixtures/mizuho/detail/<id>.html."""
+    location = request.path[len("/b/mizuho/info/"):].strip("/")
+    return fixture_response(fixture("mizuho", "detail", safe_name(location) + ".html"), HTML)
+
+
+@route("/smt/smbcbank/search_fw.htm")
+def smbc_search(request):
+    """SMBC keyword search page: fixtures/smbc/search/<keyword as sent>.html."""
+    return fixture_response(fixture("smbc", "search", safe_name(request.query.get("keyword", "")) +
+                                    ".html"), HTML)
+
+
+@route("/smt/smbcbank/zdcemaphttp2.cgi")
+def smbc_list(request):
+    """SMBC list through the locator's proxy script; the list page is named
+    by the keyword and page number inside the encoded target:
+    fixtures/smbc/list/<keyword>-<page>.html."""
+    target = unquote(request.query.get("target", ""))
+    inner = {k: v[-1] for k, v in parse_qs(urlsplit(target).query).items()}
+    name = "%s-%s.html" % (safe_name(inner.get("keyword", "")), safe_name(inner.get("pg", "1")))
+    return fixture_response(fixture("smbc", "list", name), HTML)
+
+
+@route("/smt/smbcbank/inf")
+def smbc_detail(request):
+    """SMBC detail pages: fixtures/smbc/detail/<id>.html."""
+    location = request.path[len("/smt/smbcbank/inf/"):].strip("/")
+    return fixture_response(fixture("smbc", "detail", safe_name(location) + ".html"), HTML)
+
+
+@route("/PostanWs.aspx")
+def postal_lookup(request):
+    """Postal-code lookup: fixtures/postal/<inputWords as sent>.xml; a town
+    without a fixture gets an answer without a ZipCode element."""
+    body = fixture("postal", safe_name(request.query.get("inputWords", "")) + ".xml")
+    if body is None:
+        body = b'<?xml version="1.0" encoding="utf-8"?><Result></Result>'
+    return Response(body=body, content_type="text/xml; charset=utf-8")
 
 
 # ---------------------------------------------------------------- server
