@@ -1,24 +1,20 @@
 #include "app/program_sources.h"
 
-#include "platform/http.h"
+#include "job/download.h"
 #include "sources/mizuho.h"
+#include "sources/mufg.h"
 
 namespace tenrovel::app {
 
 job::BankSources ProgramSources() {
   job::BankSources sources;
   sources.mizuho = &sources::FetchMizuhoPrefecture;
+  sources.mufg = &sources::FetchMufgPrefecture;
   return sources;
 }
 
 job::Downloader ProgramDownloader() {
-  return
-      [](const std::string& url, const std::filesystem::path& path, const std::atomic<bool>* stop) {
-        platform::DownloadOptions options;
-        options.stop = stop;
-        const platform::DownloadResult result = platform::HttpGetToFile(url, path, options);
-        return job::DownloadOutcome{result.ok, result.error};
-      };
+  return &job::DownloadToFileWithOutcome;
 }
 
 }  // namespace tenrovel::app

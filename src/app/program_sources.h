@@ -8,7 +8,7 @@ namespace tenrovel::app {
 // The sources that exist; a bank whose source is not built yet has none.
 job::BankSources ProgramSources();
 
-// Downloads over HTTP with the platform's transfer (libcurl or WinINet).
+// Downloads with the job's DownloadToFile (libcurl or WinINet underneath).
 job::Downloader ProgramDownloader();
 
 }  // namespace tenrovel::app

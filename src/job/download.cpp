@@ -4,11 +4,17 @@
 
 namespace tenrovel::job {
 
-bool DownloadToFile(const std::string& url, const std::filesystem::path& path,
-                    const std::atomic<bool>* stop) {
+DownloadOutcome DownloadToFileWithOutcome(const std::string& url, const std::filesystem::path& path,
+                                          const std::atomic<bool>* stop) {
   platform::DownloadOptions options;
   options.stop = stop;
-  return platform::HttpGetToFile(url, path, options).ok;
+  platform::DownloadResult result = platform::HttpGetToFile(url, path, options);
+  return {result.ok, std::move(result.error)};
+}
+
+bool DownloadToFile(const std::string& url, const std::filesystem::path& path,
+                    const std::atomic<bool>* stop) {
+  return DownloadToFileWithOutcome(url, path, stop).ok;
 }
 
 }  // namespace tenrovel::job

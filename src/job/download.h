@@ -8,6 +8,15 @@
 
 namespace tenrovel::job {
 
+struct DownloadOutcome {
+  bool ok = false;
+  std::string error;  // a short reason when not ok, for the end-of-job summary
+};
+
+// DownloadToFile with the reason of a failure.
+DownloadOutcome DownloadToFileWithOutcome(const std::string& url, const std::filesystem::path& path,
+                                          const std::atomic<bool>* stop = nullptr);
+
 // Stores the response body of an HTTP GET of `url` in the file at `path`,
 // as received. Returns whether the transfer succeeded; callers that only look
 // at the file afterwards may ignore it. On failure (unreachable host, HTTP

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "job/bank.h"
+#include "job/download.h"
 #include "job/prefectures.h"
 #include "job/site_config.h"
 
@@ -30,11 +31,6 @@ struct BankSources {
 
   const SourceEntry& For(Bank bank) const;
   bool Available(Bank bank) const { return static_cast<bool>(For(bank)); }
-};
-
-struct DownloadOutcome {
-  bool ok = false;
-  std::string error;  // a short reason when not ok
 };
 
 // The transfer under TMyThread::DownloadToFile: GET `url` into `path`,
