@@ -1,0 +1,40 @@
+// The MUFG Bank source: no search service, but one prepared data file that
+// lists every location, one per line. The file is downloaded once per job
+// into the temporary file and read again for every following prefecture;
+// the lines of the prefecture become 15-column rows.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tenrovel::job {
+class TMyThread;
+}
+
+namespace tenrovel::sources {
+
+// The data file's path on its host (SiteConfig::mufg_url).
+inline constexpr std::string_view kMufgDataPath = "/report/data.txt";
+
+// Runs on the worker thread for one prefecture code ("01".."47").
+void FetchMufgPrefecture(job::TMyThread& worker, const std::string& pref_code);
+
+// Whether a trimmed line belongs to the prefecture: its bytes 2 and 3 hold
+// the code (after one leading byte, usually the opening quote of the first
+// field), ASCII letters compared without regard to case.
+bool IsMufgPrefectureLine(std::string_view trimmed_line, std::string_view pref_code);
+
+// The prefecture's lines, trimmed, in file order. `stop_requested` is asked
+// after every line; once it says yes no further line is examined.
+std::vector<std::string> KeepMufgLines(const std::vector<std::string>& lines,
+                                       std::string_view pref_code,
+                                       const std::function<bool()>& stop_requested);
+
+// The row of a kept line: its fields 2 to 16, each trimmed, in CSV form;
+// nullopt when the line does not have exactly 16 fields.
+std::optional<std::string> MufgRow(std::string_view kept_line);
+
+}  // namespace tenrovel::sources
