@@ -54,8 +54,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
   app.set_version_flag("--version", std::string("tenrovel ") + TENROVEL_VERSION);
   app.footer(
       "Exit codes: 0 rows written, 1 nothing found, 2 cancelled, 3 a site could not be\n"
-      "reached, 64 usage error, 69 bank not available yet, 73 output file exists or cannot\n"
-      "be created.\n"
+      "reached, 64 usage error, 69 bank not available yet, 70 internal error, 73 output file\n"
+      "exists or cannot be created.\n"
       "Sites: TENROVEL_MIZUHO_URL, TENROVEL_MIZUHO_DETAIL_URL, TENROVEL_SMBC_URL,\n"
       "TENROVEL_POSTAL_URL, TENROVEL_MUFG_URL (scheme://host[:port]); TENROVEL_DELAY_SCALE\n"
       "scales the pauses between requests (0 = none).");

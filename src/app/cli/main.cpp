@@ -4,6 +4,7 @@
 
 #include "app/cli/cli_job.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/exit_codes.h"
 #include "platform/console.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +22,6 @@ int main(int argc, char** argv) {
     return cli::RunCliJob(*parsed.options);
   } catch (const std::exception& e) {
     platform::WriteStderr(std::string("tenrovel: ") + e.what() + "\n");
-    return 70;
+    return cli::kExitInternal;
   }
 }
