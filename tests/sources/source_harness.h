@@ -21,12 +21,15 @@ struct JobResult {
   std::vector<std::string> requests;  // URLs, in order
   std::vector<std::string> statuses;  // status lines in UTF-8, in order
   bool temp_left = true;
+  bool download_failed = false;  // as the worker recorded it
 };
 
 class SourceHarness final : private job::JobCallbacks {
  public:
   // Answers by URL; a URL without one is a failed download.
   std::map<std::string, std::string> answers;
+  // Per URL, how many requests fail before its answer is given.
+  std::map<std::string, int> failures_first;
   // Called at every status refresh (on the UI thread); may stop the job.
   std::function<void(job::TMyThread&)> on_status;
 
@@ -45,6 +48,11 @@ class SourceHarness final : private job::JobCallbacks {
     request.download = [this](const std::string& url, const std::filesystem::path& path,
                               const std::atomic<bool>*) {
       result_.requests.push_back(url);
+      if (const auto failing = failures_first.find(url);
+          failing != failures_first.end() && failing->second > 0) {
+        --failing->second;
+        return job::DownloadOutcome{false, "failed on purpose"};
+      }
       const auto answer = answers.find(url);
       if (answer == answers.end())
         return job::DownloadOutcome{false, "no answer"};
@@ -60,6 +68,7 @@ class SourceHarness final : private job::JobCallbacks {
     worker.WaitFor();
     result_.output = platform::ReadFileBytes(request.output_path).value_or("");
     result_.temp_left = platform::FileExists(request.temp_path);
+    result_.download_failed = worker.DownloadFailed();
     return result_;
   }
 

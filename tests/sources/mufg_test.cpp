@@ -1,0 +1,190 @@
+// The MUFG source: its line filter and rows, and whole jobs over a canned
+// data file.
+#include "sources/mufg.h"
+
+#include <gtest/gtest.h>
+
+#include "source_harness.h"
+#include "sources/comma_split.h"
+
+namespace tenrovel::sources {
+namespace {
+
+using testing::DataRows;
+using testing::SourceHarness;
+
+constexpr const char* kBase = "http://mufg.test";
+const std::string kUrl = std::string(kBase) + "/report/data.txt";
+const job::SourceEntry kSource = &FetchMufgPrefecture;
+
+std::string Cp932(const std::string& utf8) {
+  return platform::Utf8ToCp932(utf8);
+}
+
+// The 14 columns after the name, as a data line carries them.
+const std::string kTail =
+    "ほんてん,001,100-0005,東京都千代田区丸の内9-9-9,東京駅より徒歩3分,03-5555-0001,無,"
+    "08:00-21:00,09:00-19:00,休業,外貨両替,35.6828,139.7638,https://b.example/001";
+
+// A data line of 16 fields: the quoted code, the name, the 14 columns.
+std::string DataLine(const std::string& code, const std::string& name) {
+  return Cp932("\"" + code + "\"," + name + "," + kTail);
+}
+
+std::string ExpectedRow(const std::string& name) {
+  return Cp932(name + "," + kTail);
+}
+
+job::SiteConfig Sites(const std::string& base = kBase) {
+  job::SiteConfig sites;
+  sites.mufg_url = base;
+  return sites;
+}
+
+std::string File(const std::vector<std::string>& lines) {
+  std::string file;
+  for (const std::string& line : lines)
+    file += line + "\r\n";
+  return file;
+}
+
+std::string Status(const std::string& pref, int done, int total) {
+  return "三菱UFJ銀行店舗 " + pref + " : " + std::to_string(done) + "/" + std::to_string(total) +
+         "件 取得中";
+}
+
+TEST(IsMufgPrefectureLine, BytesTwoAndThreeHoldTheCode) {
+  struct Case {
+    std::string_view line;
+    std::string_view code;
+    bool kept;
+  };
+  const Case cases[] = {
+      {"\"13\",a", "13", true},  {"13,a", "13", false},  // without the leading byte the code is one
+                                                         // byte early
+      {"x13,a", "13", true},                             // any leading byte will do
+      {"\"14\",a", "13", false}, {"\"131\",a", "13", true},  // bytes 2 and 3 only, not the whole
+                                                             // field
+      {"\"ab\",x", "AB", true},                              // letter case is ignored
+      {"\"Ab\",x", "aB", true},  {"\"ac\",x", "AB", false}, {"\"1", "13", false},
+      {"\"", "13", false},       {"", "13", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IsMufgPrefectureLine(c.line, c.code), c.kept) << c.line << " / " << c.code;
+}
+
+TEST(KeepMufgLines, KeepsTheTrimmedLinesOfThePrefectureInFileOrder) {
+  const std::vector<std::string> lines{"  \"13\",a  ", "\"14\",b", "",
+                                       "\t\"13\",c\t", "13,d",     "\"13\",e"};
+  EXPECT_EQ(KeepMufgLines(lines, "13", [] { return false; }),
+            (std::vector<std::string>{"\"13\",a", "\"13\",c", "\"13\",e"}));
+}
+
+TEST(KeepMufgLines, StopRequestEndsTheFilterAfterTheCurrentLine) {
+  const std::vector<std::string> lines{"\"13\",a", "\"13\",b", "\"13\",c"};
+  int asked = 0;
+  EXPECT_EQ(KeepMufgLines(lines, "13", [&asked] { return ++asked == 2; }),
+            (std::vector<std::string>{"\"13\",a", "\"13\",b"}));
+  EXPECT_EQ(asked, 2);
+}
+
+TEST(MufgRow, FieldsTwoToSixteenTrimmedAndEveryRowHasFifteenColumns) {
+  struct Case {
+    const char* name;
+    std::string line;  // UTF-8
+    std::optional<std::string> row;
+  };
+  const Case cases[] = {
+      {"bare fields", "\"13\",本店," + kTail, "本店," + kTail},
+      {"spaces and tabs around fields", "\"13\",  本店 ,\t" + kTail + " ", "本店," + kTail},
+      {"quoted fields lose their quotes", "\"13\",\"本店\"," + kTail, "本店," + kTail},
+      {"a comma inside quotes stays in one column, written quoted",
+       "\"13\",\"渋谷支店 1F,2F\"," + kTail, "\"渋谷支店 1F,2F\"," + kTail},
+      {"a doubled quote inside quotes", "\"13\",\"ATM \"\"駅前\"\"\"," + kTail,
+       "\"ATM \"\"駅前\"\"\"," + kTail},
+      {"empty columns, the last one after a final comma", "\"13\",ATM" + std::string(14, ','),
+       "ATM" + std::string(14, ',')},
+      {"15 fields", "\"13\"," + kTail, std::nullopt},
+      {"17 fields", "\"13\",本店," + kTail + ",臨時", std::nullopt},
+      {"a space after a closing quote begins a field of its own", "\"13\" ,本店," + kTail,
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const std::optional<std::string> row = MufgRow(Cp932(c.line));
+    if (!c.row) {
+      EXPECT_EQ(row, std::nullopt) << c.name;
+      continue;
+    }
+    ASSERT_TRUE(row.has_value()) << c.name;
+    EXPECT_EQ(platform::Cp932ToUtf8(*row), *c.row) << c.name;
+    EXPECT_EQ(CommaSplit(*row).size(), 15U) << c.name;
+  }
+}
+
+TEST(FetchMufgPrefecture, OneDownloadServesEveryPrefectureOfTheJob) {
+  SourceHarness harness;
+  harness.answers[kUrl] =
+      File({DataLine("01", "札幌支店"), DataLine("13", "本店"), DataLine("27", "大阪営業部"),
+            DataLine("14", "横浜支店"), DataLine("13", "新宿支店")});
+  // 青森県 (no lines), 東京都, 神奈川県, 大阪府
+  const auto result = harness.Run(job::Bank::kMufg, kSource, {1, 12, 13, 26}, Sites());
+  EXPECT_EQ(result.requests, std::vector<std::string>{kUrl});
+  EXPECT_EQ(DataRows(result.output),
+            (std::vector<std::string>{ExpectedRow("本店"), ExpectedRow("新宿支店"),
+                                      ExpectedRow("横浜支店"), ExpectedRow("大阪営業部")}));
+  EXPECT_EQ(result.statuses,
+            (std::vector<std::string>{Status("青森県", 0, 0), Status("東京都", 1, 2),
+                                      Status("東京都", 2, 2), Status("神奈川県", 1, 1),
+                                      Status("大阪府", 1, 1)}));
+  EXPECT_FALSE(result.temp_left);
+  EXPECT_FALSE(result.download_failed);
+}
+
+TEST(FetchMufgPrefecture, KeptLinesWithTheWrongFieldCountAreCountedButNotWritten) {
+  SourceHarness harness;
+  harness.answers[kUrl] =
+      File({Cp932("\"13\"," + kTail), DataLine("13", "本店"), DataLine("13", "新宿支店") + ",x"});
+  const auto result = harness.Run(job::Bank::kMufg, kSource, {12}, Sites());
+  EXPECT_EQ(DataRows(result.output), std::vector<std::string>{ExpectedRow("本店")});
+  EXPECT_EQ(result.statuses,
+            (std::vector<std::string>{Status("東京都", 1, 3), Status("東京都", 2, 3),
+                                      Status("東京都", 3, 3)}));
+}
+
+TEST(FetchMufgPrefecture, FailedDownloadIsTriedAgainByTheNextPrefecture) {
+  SourceHarness harness;
+  harness.answers[kUrl] = File({DataLine("13", "本店"), DataLine("14", "横浜支店")});
+  harness.failures_first[kUrl] = 1;
+  const auto result = harness.Run(job::Bank::kMufg, kSource, {12, 13}, Sites());
+  EXPECT_EQ(result.requests, (std::vector<std::string>{kUrl, kUrl}));
+  EXPECT_EQ(DataRows(result.output), std::vector<std::string>{ExpectedRow("横浜支店")});
+  EXPECT_EQ(result.statuses.front(), Status("東京都", 0, 0));
+  EXPECT_TRUE(result.download_failed);
+}
+
+TEST(FetchMufgPrefecture, WithoutAHostEveryPrefectureRecordsAFailedDownload) {
+  // The URL without a host is the downloader's to refuse; here nothing answers it.
+  SourceHarness harness;
+  const auto result = harness.Run(job::Bank::kMufg, kSource, {12, 13}, Sites(""));
+  EXPECT_EQ(result.requests, (std::vector<std::string>{"/report/data.txt", "/report/data.txt"}));
+  EXPECT_TRUE(DataRows(result.output).empty());
+  EXPECT_TRUE(result.download_failed);
+}
+
+TEST(FetchMufgPrefecture, StopRequestBetweenLinesKeepsTheRowsWritten) {
+  SourceHarness harness;
+  harness.answers[kUrl] = File({DataLine("13", "本店"), DataLine("13", "新宿支店"),
+                                DataLine("13", "渋谷支店"), DataLine("14", "横浜支店")});
+  harness.on_status = [](job::TMyThread& worker) {
+    if (worker.Fields().PrefItemDone == 2)
+      worker.RequestStop();
+  };
+  const auto result = harness.Run(job::Bank::kMufg, kSource, {12, 13}, Sites());
+  EXPECT_EQ(DataRows(result.output),
+            (std::vector<std::string>{ExpectedRow("本店"), ExpectedRow("新宿支店")}));
+  EXPECT_EQ(result.statuses.back(), Status("東京都", 2, 3)) << "神奈川県 is never reached";
+  EXPECT_FALSE(result.temp_left);
+}
+
+}  // namespace
+}  // namespace tenrovel::sources
