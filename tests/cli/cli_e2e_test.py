@@ -30,6 +30,10 @@ MIZUHO_HEADER = ('"名称","名称カナ","母店・店番号","店舗形態","�
                  '"駐車場有無","平日ATM営業時間","土曜日ATM営業時間","日曜日ATM営業時間",'
                  '"祝日・振替休日ATM営業時間","通帳繰越機有無","取扱商品","緯度（世界測地系）",'
                  '"経度（世界測地系）","詳細ページURL"\r\n').encode("cp932")
+MUFG_PATH = "/report/data.txt"
+MUFG_HEADER = ('"名称","名称かな","母店・店番号","郵便番号","住所","アクセス方法","電話番号","駐車場有無",'
+               '"平日ATM営業時間","土曜日ATM営業時間","日・祝日ATM営業時間","取扱商品・サービス",'
+               '"緯度（世界測地系）","経度（世界測地系）","詳細ページURL"\r\n').encode("cp932")
 
 
 def simulator_url():
@@ -78,6 +82,7 @@ class CliCase(unittest.TestCase):
     def env(self, **overrides):
         env = dict(os.environ)
         env.update({"TENROVEL_MIZUHO_URL": simulator_url(), "TENROVEL_MIZUHO_DETAIL_URL": DETAIL_BASE,
+                    "TENROVEL_MUFG_URL": simulator_url(),
                     "TENROVEL_DELAY_SCALE": "0", "TMPDIR": self.tmp,
                     # Arguments must be read as UTF-8 whatever the locale. Wine
                     # needs a UTF-8 locale to give files their Unicode names.
@@ -218,6 +223,50 @@ class MizuhoJobs(CliCase):
         self.assertLess(elapsed, 1.0)
         rows = self.assert_rows(Run(0, b"", "", self.work).file("out.csv"), 18)
         self.assertEqual(len(rows), 11, "header and the ten rows of the first answer")
+        self.assert_no_temp_left()
+
+
+class MufgJobs(CliCase):
+    @staticmethod
+    def expected():
+        with open(os.path.join(EXPECTED, "mufg_13_14_27.csv"), "rb") as f:
+            return f.read()
+
+    def test_three_prefectures_match_the_expected_file_with_one_download(self):
+        before = len(requested_targets(MUFG_PATH))
+        run = self.run_tool(["--bank", "mufg", "--pref", "13,14,27", "-o", "out.csv"])
+        self.assertEqual(run.code, 0, run.stderr)
+        self.assertEqual(run.file("out.csv"), self.expected())
+        self.assert_rows(run.file("out.csv"), 15)
+        self.assertEqual(requested_targets(MUFG_PATH)[before:], [MUFG_PATH])
+        # Two of Tokyo's eight lines have 15 and 17 fields: counted, not written.
+        self.assertIn("三菱UFJ銀行店舗 東京都 : 8/8件 取得中", run.stderr)
+        self.assertIn("東京都: 6 rows of 8 hits", run.stderr)
+        self.assert_no_temp_left()
+
+    def test_a_failed_first_download_is_tried_again_by_the_next_prefecture(self):
+        kanagawa = [line + b"\r\n" for line in self.expected().split(b"\r\n")[1:-1]
+                    if next(csv.reader([line.decode("cp932")]))[4].startswith("神奈川県")]
+        self.assertEqual(len(kanagawa), 3)
+        before = len(requested_targets(MUFG_PATH))
+        control("/control/fault?path=" + MUFG_PATH + "&kind=status&code=500&count=1")
+        run = self.run_tool(["--bank", "mufg", "--pref", "13,14", "-o", "out.csv"])
+        self.assertEqual(run.code, 0, run.stderr)
+        self.assertEqual(run.file("out.csv"), MUFG_HEADER + b"".join(kanagawa))
+        self.assert_rows(run.file("out.csv"), 15)
+        self.assertEqual(requested_targets(MUFG_PATH)[before:], [MUFG_PATH, MUFG_PATH])
+        self.assertIn("download failed (東京都)", run.stderr)
+        self.assert_no_temp_left()
+
+    def test_without_a_configured_host_nothing_is_sent_and_the_job_exits_3(self):
+        before = len(requested_targets(MUFG_PATH))
+        run = self.run_tool(["--bank", "mufg", "--pref", "13,14", "-o", "out.csv"],
+                            TENROVEL_MUFG_URL="")
+        self.assertEqual(run.code, 3, run.stderr)
+        self.assertEqual(run.file("out.csv"), MUFG_HEADER)
+        self.assertIn("download failed (東京都): " + MUFG_PATH, run.stderr)
+        self.assertIn("download failed (神奈川県): " + MUFG_PATH, run.stderr)
+        self.assertEqual(requested_targets(MUFG_PATH)[before:], [])
         self.assert_no_temp_left()
 
 

@@ -43,6 +43,7 @@ Bank endpoints, from files under fixtures/ (see each route's comment):
   /smt/smbcbank/zdcemaphttp2.cgi          SMBC list through the proxy script
   /smt/smbcbank/inf/<id>/                 SMBC detail pages
   /PostanWs.aspx                          postal-code lookup
+  /report/data.txt                        MUFG prepared data file (CP932)
 
 Control (not logged):
 
@@ -318,6 +319,13 @@ def postal_lookup(request):
     if body is None:
         body = b'<?xml version="1.0" encoding="utf-8"?><Result></Result>'
     return Response(body=body, content_type="text/xml; charset=utf-8")
+
+
+@route("/report/data.txt")
+def mufg_data_file(request):
+    """MUFG's prepared data file, every location on one line, as stored:
+    fixtures/mufg/data.txt (CP932, CR LF)."""
+    return fixture_response(fixture("mufg", "data.txt"), "text/plain; charset=Shift_JIS")
 
 
 # ---------------------------------------------------------------- server
