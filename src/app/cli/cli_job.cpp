@@ -71,6 +71,10 @@ int RunCliJob(const CliOptions& options) {
     Say(problem);
   if (!problems.empty())
     return kExitUsage;
+  if (options.bank == job::Bank::kMufg && sites.mufg_url.empty()) {
+    // The job then ends as for a site that cannot be reached.
+    Say("the prepared MUFG data file has no known host: set TENROVEL_MUFG_URL");
+  }
 
   const fs::path output =
       options.output_utf8.empty() ? DefaultOutput(options.bank) : PathFromUtf8(options.output_utf8);
