@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64
   python3
   xvfb xauth x11-apps fonts-ipafont-gothic
+  x11-utils imagemagick fonts-wine   # scripts/screenshot.sh
 )
 
 missing=()
