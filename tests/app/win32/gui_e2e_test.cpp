@@ -51,6 +51,24 @@ class GuiTest : public ::testing::Test {
     SetEnvironment("TENROVEL_MIZUHO_URL", simulator.Url(""));
     SetEnvironment("TENROVEL_MIZUHO_DETAIL_URL", "https://detail.example");
     SetDelayScale(0);
+    SetSystemDpi(std::nullopt);  // also after a test that could not clean up
+  }
+
+  ~GuiTest() override { SetSystemDpi(std::nullopt); }
+
+  // The display's DPI as Wine reads it when a program starts (HKCU\Control
+  // Panel\Desktop, "LogPixels"); nullopt: Wine's default, 96.
+  static void SetSystemDpi(std::optional<DWORD> dpi) {
+    HKEY desktop = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &desktop, nullptr) != ERROR_SUCCESS)
+      throw std::runtime_error("cannot open Control Panel\\Desktop");
+    if (dpi)
+      RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*dpi),
+                     sizeof(*dpi));
+    else
+      RegDeleteValueW(desktop, L"LogPixels");
+    RegCloseKey(desktop);
   }
 
   static void SetEnvironment(const char* name, const std::string& value) {
@@ -227,6 +245,29 @@ TEST_F(GuiTest, FirstStartShowsTheWindowOfTheTable) {
   EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
   EXPECT_NE(Settings().find("SelShop=0"), std::string::npos);
   EXPECT_NE(Settings().find("Area=" + kAllPrefectures), std::string::npos);
+}
+
+TEST_F(GuiTest, ScalesTheWindowForTheDisplayDpi) {
+  SetSystemDpi(144);  // 150 %
+  Process process(exe_);
+  const HWND window = Open(process);
+  ASSERT_NE(window, nullptr);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 471);
+  EXPECT_EQ(client.bottom, 335);
+  const RECT list = RectInParent(Item(window, kIdLstArea));
+  EXPECT_EQ(list.left, 243);
+  EXPECT_EQ(list.top, 42);
+  EXPECT_EQ(list.right - list.left, 218);
+  EXPECT_EQ(list.bottom - list.top, 246);
+  EXPECT_EQ(SendWithTimeout(Item(window, kIdLstArea), LB_GETITEMHEIGHT, 0, 0), 24);
+  const RECT start = RectInParent(Item(window, kIdBtnAction));
+  EXPECT_EQ(start.top, 182);
+  EXPECT_EQ(start.bottom - start.top, 48);
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
 }
 
 TEST_F(GuiTest, MizuhoJobSavesTheFileAndOffersToOpenIt) {
