@@ -162,11 +162,19 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       OnActivate(wparam);
       return 0;
     case WM_SETFOCUS:
-      // Back from a dialog, or parked here: the keyboard goes to a control.
-      if (const HWND next = GetNextDlgTabItem(window, nullptr, FALSE);
-          next != nullptr && IsWindowEnabled(next))
-        SetFocus(next);
+      // The keyboard goes on to a control, unless it was parked here on purpose.
+      if (!focus_parked_) {
+        if (const HWND next = GetNextDlgTabItem(window, nullptr, FALSE);
+            next != nullptr && IsWindowEnabled(next))
+          SetFocus(next);
+      }
       return 0;
+    case WM_KILLFOCUS:
+      focus_parked_ = false;
+      break;
+    case WM_QUERYENDSESSION:
+      // Logging off closes the window as a close request does.
+      return !frm_ || frm_->FormCloseQuery() ? TRUE : FALSE;
     case WM_CLOSE:
       OnClose();
       return 0;
@@ -360,9 +368,14 @@ void MainWindow::MoveFocusFrom(HWND control) {
     return;
   const HWND window = window_.get();
   const HWND next = GetNextDlgTabItem(window, control, FALSE);
+  if (next != nullptr && next != control && IsWindowEnabled(next)) {
+    SetFocus(next);
+    return;
+  }
   // With no other control to take it, the window holds the keyboard focus
-  // until a control is enabled again.
-  SetFocus(next != nullptr && next != control && IsWindowEnabled(next) ? next : window);
+  // until a control is enabled again (a disabled control would lose it).
+  focus_parked_ = true;
+  SetFocus(window);
 }
 
 // --- MainWindowView ---
@@ -377,8 +390,11 @@ void MainWindow::SetEnabled(Control control, bool enabled) {
     MoveFocusFrom(child);
   EnableWindow(child, enabled ? TRUE : FALSE);
   const HWND window = window_.get();
-  if (enabled && GetFocus() == window && (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0)
+  if (enabled && focus_parked_ && GetFocus() == window &&
+      (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0) {
+    focus_parked_ = false;
     SetFocus(child);
+  }
   if (control == Control::lstArea)
     InvalidateRect(child, nullptr, TRUE);  // its items are drawn grey when disabled
 }

@@ -100,6 +100,7 @@ class MainWindow final : public MainWindowView {
   HWND status_ = nullptr;
   HWND focus_before_deactivation_ = nullptr;
   unsigned dpi_ = kDesignDpi;
+  bool focus_parked_ = false;  // the window holds the focus: no control could
   bool shown_ = false;
   int status_color_ = COLOR_WINDOWTEXT;  // a system colour index
   ScreenCursor cursor_ = ScreenCursor::kDefault;

@@ -289,6 +289,8 @@ TEST_F(GuiTest, MizuhoJobSavesTheFileAndOffersToOpenIt) {
 
   ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
   EXPECT_EQ(WindowText(Item(window, kIdLblStatus)), L"");
+  const HWND focus = FocusOf(window);
+  EXPECT_TRUE(focus != nullptr && GetParent(focus) == window && IsWindowEnabled(focus));
   const std::string expected = ExpectedMizuhoFile();
   ASSERT_FALSE(expected.empty());
   EXPECT_EQ(ReadFile(folder_.path() / "result.csv"), expected);
@@ -328,6 +330,8 @@ TEST_F(GuiTest, CancelStopsTheJobAfterConfirmation) {
   ASSERT_NE(window, nullptr);
   ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"cancelled.csv"));
   ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
+  // The keyboard stays usable: the focus moved on to the one enabled button.
+  EXPECT_EQ(FocusOf(window), Item(window, kIdBtnCancel));
 
   // No: the job goes on.
   PressButton(window, kIdBtnCancel);
