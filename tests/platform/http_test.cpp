@@ -221,12 +221,12 @@ struct StallCase {
   std::string query;
 };
 
-// The server would finish after 30 s; the 1.5 s stall timer must end the
+// The server would finish after 8 s; the 1.5 s stall timer must end the
 // transfer first, or the download succeeds and the case fails.
 TEST_F(HttpGetToFileTest, StallTimerEndsASilentTransfer) {
   const StallCase cases[] = {
-      {"silent mid-body", "?n=5000&fault=stall&after=1500&seconds=30"},
-      {"silent before the status line", "?n=100&fault=stall&before_headers=1&seconds=30"},
+      {"silent mid-body", "?n=5000&fault=stall&after=1500&seconds=8"},
+      {"silent before the status line", "?n=100&fault=stall&before_headers=1&seconds=8"},
   };
   DownloadOptions options;
   options.stall_timeout = milliseconds(1500);
@@ -254,8 +254,8 @@ TEST_F(HttpGetToFileTest, PausesShorterThanTheStallTimeoutAreWaitedOut) {
 // must end a download that the server holds up, well within a second.
 TEST_F(HttpGetToFileTest, StopRequestEndsAStalledDownloadPromptly) {
   const StallCase cases[] = {
-      {"stalled mid-body", "?n=5000&fault=stall&after=2500&seconds=30"},
-      {"stalled before the status line", "?n=100&fault=stall&before_headers=1&seconds=30"},
+      {"stalled mid-body", "?n=5000&fault=stall&after=2500&seconds=8"},
+      {"stalled before the status line", "?n=100&fault=stall&before_headers=1&seconds=8"},
   };
   for (const auto& c : cases) {
     WritePrevious();
