@@ -16,6 +16,12 @@ constexpr bool IsLeadByte(char c) {
   return IsLeadByte(static_cast<unsigned char>(c));
 }
 
+// The byte length of the character at `pos`: 2 for a lead byte with a byte
+// after it, else 1.
+constexpr std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
+  return IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
+}
+
 // The first occurrence of `needle` at or after `from` (a character
 // boundary), or npos. An empty needle is never found.
 std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from = 0);

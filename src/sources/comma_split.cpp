@@ -6,11 +6,6 @@ namespace tenrovel::sources {
 
 namespace {
 
-// The length of the character at `pos`: 2 for a lead byte with a byte after it.
-std::size_t CharLength(std::string_view text, std::size_t pos) {
-  return job::IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
-}
-
 // A quoted item starting at the quote at `pos`; returns the position after
 // the closing quote (or the end).
 std::size_t ReadQuoted(std::string_view text, std::size_t pos, std::string& item) {
@@ -24,7 +19,7 @@ std::size_t ReadQuoted(std::string_view text, std::size_t pos, std::string& item
       }
       return i + 1;
     }
-    const std::size_t len = CharLength(text, i);
+    const std::size_t len = job::CharLengthAt(text, i);
     item.append(text, i, len);
     i += len;
   }
@@ -38,9 +33,9 @@ std::size_t ReadQuotedJson(std::string_view text, std::size_t pos, std::string& 
   while (i < text.size()) {
     if (text[i] == '"')
       return i + 1;
-    std::size_t len = CharLength(text, i);
+    std::size_t len = job::CharLengthAt(text, i);
     if (text[i] == '\\' && i + 1 < text.size())
-      len = 1 + CharLength(text, i + 1);
+      len = 1 + job::CharLengthAt(text, i + 1);
     item.append(text, i, len);
     i += len;
   }
@@ -55,12 +50,12 @@ std::size_t ReadPlain(std::string_view text, std::size_t pos, bool json, std::st
   std::size_t i = pos;
   bool in_string = false;
   while (i < text.size() && (in_string || text[i] != ',')) {
-    std::size_t len = CharLength(text, i);
+    std::size_t len = job::CharLengthAt(text, i);
     if (json) {
       if (text[i] == '"') {
         in_string = !in_string;
       } else if (in_string && text[i] == '\\' && i + 1 < text.size()) {
-        len = 1 + CharLength(text, i + 1);
+        len = 1 + job::CharLengthAt(text, i + 1);
       }
     }
     i += len;

@@ -7,10 +7,6 @@ namespace tenrovel::sources {
 
 namespace {
 
-std::size_t CharLength(std::string_view text, std::size_t pos) {
-  return job::IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
-}
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9')
     return c - '0';
@@ -41,9 +37,9 @@ std::string RemoveUnescapedQuotes(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    std::size_t len = CharLength(text, i);
+    std::size_t len = job::CharLengthAt(text, i);
     if (text[i] == '\\' && i + 1 < text.size())
-      len = 1 + CharLength(text, i + 1);
+      len = 1 + job::CharLengthAt(text, i + 1);
     if (text[i] != '"')
       out.append(text, i, len);
     i += len;
@@ -56,7 +52,7 @@ std::string DecodeJsonEscapes(std::string_view text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     if (text[i] != '\\' || i + 1 == text.size()) {
-      const std::size_t len = CharLength(text, i);
+      const std::size_t len = job::CharLengthAt(text, i);
       out.append(text, i, len);
       i += len;
       continue;

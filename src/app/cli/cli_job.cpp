@@ -6,6 +6,7 @@
 
 #include "app/cli/cli_progress.h"
 #include "app/cli/exit_codes.h"
+#include "app/output_path.h"
 #include "app/program_sources.h"
 #include "app/site_config_loader.h"
 #include "job/my_thread.h"
@@ -34,12 +35,6 @@ fs::path PathFromUtf8(const std::string& utf8) {
 std::string PathToUtf8(const fs::path& path) {
   const std::u8string u8 = path.u8string();
   return std::string(u8.begin(), u8.end());
-}
-
-// The window's proposal: the bank's caption without spaces + "一覧.csv".
-fs::path DefaultOutput(job::Bank bank) {
-  return PathFromUtf8(platform::Cp932ToUtf8(job::BankName(job::BankCaption(bank)) +
-                                            platform::Utf8ToCp932("一覧.csv")));
 }
 
 void PrintSummary(const job::JobReport& report) {
@@ -76,8 +71,9 @@ int RunCliJob(const CliOptions& options) {
     Say("the prepared MUFG data file has no known host: set TENROVEL_MUFG_URL");
   }
 
-  const fs::path output =
-      options.output_utf8.empty() ? DefaultOutput(options.bank) : PathFromUtf8(options.output_utf8);
+  const fs::path output = options.output_utf8.empty()
+                              ? app::PathFromCp932(app::DefaultOutputFileName(options.bank))
+                              : PathFromUtf8(options.output_utf8);
   if (platform::FileExists(output)) {
     if (!options.force) {
       Say(PathToUtf8(output) + " exists; use --force to replace it");
