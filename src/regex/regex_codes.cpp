@@ -8,7 +8,9 @@
 namespace tenrovel::regex {
 namespace {
 
-bool IsMark(char32_t c) { return GetUnicodeGeneralCategory(c) == upM; }
+bool IsMark(char32_t c) {
+  return GetUnicodeGeneralCategory(c) == upM;
+}
 
 bool IsWhiteSpaceForPosix(char32_t c) {
   return (c >= 0x09 && c <= 0x0D) || c == 0x85 || GetUnicodeGeneralCategory(c) == upZ;
@@ -44,8 +46,7 @@ bool MatchFolded(const TREMatchContext& c, int pos, const char32_t* folded, std:
 
 bool IsWordChar(char32_t c, bool legacy) {
   if (legacy || c < 0x80) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
   }
   const TUnicodeProperty category = GetUnicodeCategory(c);
   const TUnicodeProperty major = GetUnicodeGeneralCategory(c);
@@ -78,7 +79,9 @@ bool IsVerticalSpace(char32_t c) {
   return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
 }
 
-bool IsLineBreak(char32_t c) { return IsVerticalSpace(c); }
+bool IsLineBreak(char32_t c) {
+  return IsVerticalSpace(c);
+}
 
 bool IsPosixClass(char32_t c, TREPosixClassKind kind) {
   switch (kind) {
@@ -148,7 +151,9 @@ int TRECode::StepBack(const TREMatchContext& c, int begin, int pos) const {
   return PreviousCodePointStart(c.Text, begin, pos);
 }
 
-bool TRECode::CanStartWith(char16_t) const { return true; }
+bool TRECode::CanStartWith(char16_t) const {
+  return true;
+}
 
 bool TRESingleCharCode::IsEqual(const TREMatchContext& c, int pos, int& length) const {
   if (pos >= c.WindowEnd) {
@@ -195,7 +200,9 @@ TRECharCode::TRECharCode(char32_t ch, TRECompareOptions compare)
   }
 }
 
-bool TRECharCode::MatchesChar(char32_t c) const { return FoldChar(c, CompareOptions()) == folded_; }
+bool TRECharCode::MatchesChar(char32_t c) const {
+  return FoldChar(c, CompareOptions()) == folded_;
+}
 
 bool TRECharCode::CanStartNonAscii() const {
   return char_ >= 0x80 || NonAsciiMeetsAscii(static_cast<char16_t>(char_), CompareOptions());
@@ -317,8 +324,7 @@ bool TREClassEscapeCode::MatchesChar(char32_t c) const {
 
 // Legacy \w \d \s take ASCII only; everything else reaches beyond it.
 bool TREClassEscapeCode::CanStartNonAscii() const {
-  return negative_ || !legacy_ || Kind() == ckHorizontalSpaceChar ||
-         Kind() == ckVerticalSpaceChar;
+  return negative_ || !legacy_ || Kind() == ckHorizontalSpaceChar || Kind() == ckVerticalSpaceChar;
 }
 
 TRECharClassCode::TRECharClassCode(std::vector<std::pair<char32_t, char32_t>> ranges,
@@ -344,9 +350,10 @@ TRECharClassCode::TRECharClassCode(std::vector<std::pair<char32_t, char32_t>> ra
 }
 
 bool TRECharClassCode::InRanges(char32_t c) const {
-  const auto it = std::upper_bound(
-      ranges_.begin(), ranges_.end(), c,
-      [](char32_t value, const std::pair<char32_t, char32_t>& range) { return value < range.first; });
+  const auto it = std::upper_bound(ranges_.begin(), ranges_.end(), c,
+                                   [](char32_t value, const std::pair<char32_t, char32_t>& range) {
+                                     return value < range.first;
+                                   });
   return it != ranges_.begin() && c <= std::prev(it)->second;
 }
 
@@ -533,8 +540,7 @@ bool TREReferenceCode::IsEqual(const TREMatchContext& c, int pos, int& length) c
     }
     if (CompareOptions().Empty()) {
       const int size = end - start;
-      if (c.WindowEnd - pos < size ||
-          !std::equal(c.Text + start, c.Text + end, c.Text + pos)) {
+      if (c.WindowEnd - pos < size || !std::equal(c.Text + start, c.Text + end, c.Text + pos)) {
         return false;
       }
       length = size;

@@ -35,9 +35,15 @@ struct TREMatchContext {
 };
 
 inline constexpr int kRegistersPerGroup = 3;
-inline constexpr int CapturePending(int group) { return group * kRegistersPerGroup; }
-inline constexpr int CaptureStart(int group) { return group * kRegistersPerGroup + 1; }
-inline constexpr int CaptureEnd(int group) { return group * kRegistersPerGroup + 2; }
+inline constexpr int CapturePending(int group) {
+  return group * kRegistersPerGroup;
+}
+inline constexpr int CaptureStart(int group) {
+  return group * kRegistersPerGroup + 1;
+}
+inline constexpr int CaptureEnd(int group) {
+  return group * kRegistersPerGroup + 2;
+}
 
 enum TRECodeKind : std::uint8_t {
   ckChar,
@@ -277,8 +283,7 @@ class TRECharClassCode final : public TRESingleCharCode {
 // \R: CR LF as one unit of two, or one vertical space character.
 class TRELineBreakCharCode final : public TRECode {
  public:
-  explicit TRELineBreakCharCode(TRECompareOptions compare)
-      : TRECode(ckLineBreakChar, compare) {}
+  explicit TRELineBreakCharCode(TRECompareOptions compare) : TRECode(ckLineBreakChar, compare) {}
   bool IsEqual(const TREMatchContext& c, int pos, int& length) const override;
   int StepBack(const TREMatchContext& c, int begin, int pos) const override;
   bool CanStartWith(char16_t unit) const override { return IsVerticalSpace(unit); }

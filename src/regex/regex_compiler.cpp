@@ -9,9 +9,13 @@ namespace {
 
 constexpr int kUnitsCap = 1 << 24;
 
-int AddUnits(int a, int b) { return std::min(a + b, kUnitsCap); }
+int AddUnits(int a, int b) {
+  return std::min(a + b, kUnitsCap);
+}
 
-int Unbounded(int max) { return max >= kMaxCount ? -1 : max; }
+int Unbounded(int max) {
+  return max >= kMaxCount ? -1 : max;
+}
 
 TRENFAKind AssertionKind(TREOperator op) {
   switch (op) {
@@ -196,9 +200,9 @@ void TRENFA::Compile(const TREBinCode& root, int group_count) {
   }
   program_.RegisterCount =
       (group_count + 1) * kRegistersPerGroup + 2 * static_cast<int>(program_.Loops.size());
-  program_.MemoAllowed = !(program_.HasBackReferences || program_.HasConditions ||
-                           program_.HasCalls || program_.HasCallouts || program_.HasVerbs ||
-                           program_.HasGlobalPos);
+  program_.MemoAllowed =
+      !(program_.HasBackReferences || program_.HasConditions || program_.HasCalls ||
+        program_.HasCallouts || program_.HasVerbs || program_.HasGlobalPos);
   if (!program_.MemoAllowed) {
     for (TRENFAState& state : program_.States) {
       state.Flags &= static_cast<std::uint8_t>(~kStateMemo);
@@ -263,8 +267,10 @@ int TRENFA::Compile(const TREBinCode& node, int next, const TContext& context) {
       if (node.Max == 0) {
         return next;
       }
-      const int state =
-          NewState(node.Op == opStar ? nkStar : node.Op == opPlus ? nkPlus : nkBound, next, context);
+      const int state = NewState(node.Op == opStar   ? nkStar
+                                 : node.Op == opPlus ? nkPlus
+                                                     : nkBound,
+                                 next, context);
       TRENFAState& s = program_.States[static_cast<std::size_t>(state)];
       s.Code = node.Code;
       s.Min = node.Min;
@@ -447,8 +453,8 @@ int TRENFA::CompileLoop(const TREBinCode& node, int next, const TContext& contex
   return suspend;
 }
 
-int TRENFA::CompileLoop(const TREBinCode& body, int min, int max_count, TRELoopKind kind,
-                        int next, const TContext& context) {
+int TRENFA::CompileLoop(const TREBinCode& body, int min, int max_count, TRELoopKind kind, int next,
+                        const TContext& context) {
   if (min == 1 && max_count == 1) {
     return Compile(body, next, context);
   }

@@ -21,7 +21,9 @@ constexpr char16_t kHalfToFull[0x3F] = {
 constexpr char16_t kVoicedMark = 0xFF9E;
 constexpr char16_t kSemiVoicedMark = 0xFF9F;
 
-bool IsHalfWidthKatakana(char32_t c) { return c >= 0xFF61 && c <= 0xFF9F; }
+bool IsHalfWidthKatakana(char32_t c) {
+  return c >= 0xFF61 && c <= 0xFF9F;
+}
 
 // The composed full-width letter of a half-width base and mark; 0 if none.
 char32_t Compose(char16_t base, char16_t mark) {
@@ -30,8 +32,8 @@ char32_t Compose(char16_t base, char16_t mark) {
   }
   const char32_t full = kHalfToFull[base - 0xFF61];
   if (mark == kVoicedMark) {
-    if ((full >= 0x30AB && full <= 0x30C8 && full != 0x30C3) || (full >= 0x30CF && full <= 0x30DB &&
-                                                                  (full - 0x30CF) % 3 == 0)) {
+    if ((full >= 0x30AB && full <= 0x30C8 && full != 0x30C3) ||
+        (full >= 0x30CF && full <= 0x30DB && (full - 0x30CF) % 3 == 0)) {
       return full + 1;
     }
     if (full == 0x30A6) {

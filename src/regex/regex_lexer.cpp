@@ -8,8 +8,12 @@
 namespace tenrovel::regex {
 namespace {
 
-bool IsAsciiDigit(char32_t c) { return c >= '0' && c <= '9'; }
-bool IsOctalDigit(char32_t c) { return c >= '0' && c <= '7'; }
+bool IsAsciiDigit(char32_t c) {
+  return c >= '0' && c <= '9';
+}
+bool IsOctalDigit(char32_t c) {
+  return c >= '0' && c <= '7';
+}
 
 int HexValue(char32_t c) {
   if (c >= '0' && c <= '9') {
@@ -24,7 +28,9 @@ int HexValue(char32_t c) {
   return -1;
 }
 
-char16_t AsciiLower(char16_t c) { return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c; }
+char16_t AsciiLower(char16_t c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c;
+}
 
 bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) {
@@ -44,23 +50,23 @@ struct TPosixName {
 };
 
 constexpr TPosixName kPosixNames[] = {
-    {u"alnum", pckAlnum}, {u"alpha", pckAlpha}, {u"ascii", pckAscii},   {u"blank", pckBlank},
-    {u"cntrl", pckCntrl}, {u"digit", pckDigit}, {u"graph", pckGraph},   {u"lower", pckLower},
-    {u"print", pckPrint}, {u"punct", pckPunct}, {u"space", pckSpace},   {u"upper", pckUpper},
-    {u"xdigit", pckXdigit}, {u"word", pckWord}, {u"any", pckAny},       {u"assigned", pckAssigned},
+    {u"alnum", pckAlnum},   {u"alpha", pckAlpha}, {u"ascii", pckAscii}, {u"blank", pckBlank},
+    {u"cntrl", pckCntrl},   {u"digit", pckDigit}, {u"graph", pckGraph}, {u"lower", pckLower},
+    {u"print", pckPrint},   {u"punct", pckPunct}, {u"space", pckSpace}, {u"upper", pckUpper},
+    {u"xdigit", pckXdigit}, {u"word", pckWord},   {u"any", pckAny},     {u"assigned", pckAssigned},
 };
 
 // \p{IsAlpha}-style names (compared without regard to case) and the bare
 // forms the engine has always accepted.
 constexpr TPosixName kPosixPropertyNames[] = {
-    {u"isalnum", pckAlnum},   {u"isalpha", pckAlpha}, {u"isascii", pckAscii},
-    {u"isblank", pckBlank},   {u"iscntrl", pckCntrl}, {u"isdigit", pckDigit},
-    {u"isgraph", pckGraph},   {u"islower", pckLower}, {u"isprint", pckPrint},
-    {u"ispunct", pckPunct},   {u"isspace", pckSpace}, {u"isspaceperl", pckSpacePerl},
-    {u"isupper", pckUpper},   {u"isxdigit", pckXdigit}, {u"isword", pckWord},
-    {u"isany", pckAny},       {u"isassigned", pckAssigned}, {u"alnum", pckAlnum},
-    {u"alpha", pckAlpha},     {u"ascii", pckAscii},   {u"blank", pckBlank},
-    {u"cntrl", pckCntrl},     {u"digit", pckDigit},
+    {u"isalnum", pckAlnum}, {u"isalpha", pckAlpha},       {u"isascii", pckAscii},
+    {u"isblank", pckBlank}, {u"iscntrl", pckCntrl},       {u"isdigit", pckDigit},
+    {u"isgraph", pckGraph}, {u"islower", pckLower},       {u"isprint", pckPrint},
+    {u"ispunct", pckPunct}, {u"isspace", pckSpace},       {u"isspaceperl", pckSpacePerl},
+    {u"isupper", pckUpper}, {u"isxdigit", pckXdigit},     {u"isword", pckWord},
+    {u"isany", pckAny},     {u"isassigned", pckAssigned}, {u"alnum", pckAlnum},
+    {u"alpha", pckAlpha},   {u"ascii", pckAscii},         {u"blank", pckBlank},
+    {u"cntrl", pckCntrl},   {u"digit", pckDigit},
 };
 
 }  // namespace
@@ -124,7 +130,9 @@ void TRELex::SkipExtendedSpace() {
   }
 }
 
-void TRELex::PushOptions() { option_stack_.push_back(options_); }
+void TRELex::PushOptions() {
+  option_stack_.push_back(options_);
+}
 
 void TRELex::PopOptions() {
   if (!option_stack_.empty()) {
@@ -437,7 +445,7 @@ void TRELex::LexEscape(bool in_class) {
       }
       const int digits_start = pos_;
       const int number = ReadNumber();
-      if (number <= 9 || groups_so_far_ + 1 >= number) {
+      if (number <= 9 || groups_so_far_ >= number) {
         if (options_.Contains(roNamedGroupOnly)) {
           Error(sUseNamedGroup);
         }
@@ -561,8 +569,8 @@ void TRELex::LexEscape(bool in_class) {
       ++pos_;
       static constexpr std::u16string_view kLetters = u"wWdDsShHvV";
       static constexpr TREToken kKinds[] = {
-          tkWordChar,  tkNEWordChar,  tkDigitChar,           tkNEDigitChar,
-          tkSpaceChar, tkNESpaceChar, tkHorizontalSpaceChar, tkNEHorizontalSpaceChar,
+          tkWordChar,          tkNEWordChar,         tkDigitChar,           tkNEDigitChar,
+          tkSpaceChar,         tkNESpaceChar,        tkHorizontalSpaceChar, tkNEHorizontalSpaceChar,
           tkVerticalSpaceChar, tkNEVerticalSpaceChar};
       SetToken(kKinds[kLetters.find(c)]);
       return;
@@ -638,7 +646,10 @@ void TRELex::LexEscape(bool in_class) {
         if (Peek() == u'<' || Peek() == u'\'' || Peek() == u'{') {
           const char16_t open = Peek();
           ++pos_;
-          LexNamedOrNumberedReference(open, open == u'<' ? u'>' : open == u'{' ? u'}' : u'\'',
+          LexNamedOrNumberedReference(open,
+                                      open == u'<'   ? u'>'
+                                      : open == u'{' ? u'}'
+                                                     : u'\'',
                                       false);
           return;
         }
@@ -694,7 +705,7 @@ void TRELex::LexNamedOrNumberedReference(char16_t open, char16_t close, bool is_
       }
       ++pos_;
     }
-    if (!is_call && sign == 0 && options_.Contains(roNamedGroupOnly)) {
+    if (!is_call && options_.Contains(roNamedGroupOnly)) {
       Error(sUseNamedGroup);
     }
     token_.Min = sign == 0 ? number : sign * number;
@@ -1017,8 +1028,8 @@ void TRELex::LexVerb() {
   while (Peek() >= u'A' && Peek() <= u'Z' && !AtEnd()) {
     ++pos_;
   }
-  const std::u16string_view verb =
-      pattern_.substr(static_cast<std::size_t>(name_start), static_cast<std::size_t>(pos_ - name_start));
+  const std::u16string_view verb = pattern_.substr(static_cast<std::size_t>(name_start),
+                                                   static_cast<std::size_t>(pos_ - name_start));
   bool has_argument = false;
   if (Peek() == u':' && !AtEnd()) {
     ++pos_;
@@ -1037,9 +1048,9 @@ void TRELex::LexVerb() {
     TREToken Kind;
   };
   static constexpr TVerb kVerbs[] = {
-      {u"PRUNE", tkbcPrune}, {u"SKIP", tkbcSkip},     {u"MARK", tkbcMark},
-      {u"", tkbcMark},       {u"THEN", tkbcThen},     {u"COMMIT", tkbcCommit},
-      {u"ACCEPT", tkbcAccept}, {u"FAIL", tkFail},     {u"F", tkFail},
+      {u"PRUNE", tkbcPrune},   {u"SKIP", tkbcSkip}, {u"MARK", tkbcMark},
+      {u"", tkbcMark},         {u"THEN", tkbcThen}, {u"COMMIT", tkbcCommit},
+      {u"ACCEPT", tkbcAccept}, {u"FAIL", tkFail},   {u"F", tkFail},
   };
   for (const TVerb& candidate : kVerbs) {
     if (candidate.Name == verb) {
@@ -1087,8 +1098,8 @@ void TRELex::LexOptionLetters() {
       ++pos_;
     }
     static constexpr std::u16string_view kLetters = u"imnsxwk";
-    static constexpr TREOption kOptions[] = {roIgnoreCase, roMultiLine,   roNamedGroupOnly,
-                                             roSingleLine, roExtended,    roIgnoreWidth,
+    static constexpr TREOption kOptions[] = {roIgnoreCase, roMultiLine, roNamedGroupOnly,
+                                             roSingleLine, roExtended,  roIgnoreWidth,
                                              roIgnoreKana};
     const std::size_t index = kLetters.find(c);
     if (index == std::u16string_view::npos) {

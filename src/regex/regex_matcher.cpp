@@ -24,7 +24,9 @@ constexpr int kFrameHeader = 5;
 // bits (the work is then bounded by the step budget alone).
 constexpr std::size_t kMemoBitLimit = std::size_t{1} << 28;
 
-bool IsTrail(TREBacktrackKind kind) { return kind <= ekTrailMark; }
+bool IsTrail(TREBacktrackKind kind) {
+  return kind <= ekTrailMark;
+}
 
 bool IsNegativeAssertion(const TRENFAState& construct) {
   const TRENFAKind kind =
@@ -40,9 +42,13 @@ bool IsBehindAssertion(const TRENFAState& construct) {
 
 }  // namespace
 
-void SetMatchStepLimit(std::int64_t limit) { g_step_limit = limit; }
+void SetMatchStepLimit(std::int64_t limit) {
+  g_step_limit = limit;
+}
 
-std::int64_t MatchStepLimit() { return g_step_limit; }
+std::int64_t MatchStepLimit() {
+  return g_step_limit;
+}
 
 void TREMatchEngine::SetProgram(const TRECompiledProgram* program) {
   program_ = program;
@@ -165,7 +171,8 @@ void TREMatchEngine::Call(const TRENFAState& state, int pos) {
 // come back (undoably); gives the state to continue with.
 int TREMatchEngine::Return() {
   const auto count = static_cast<std::size_t>(program_->RegisterCount);
-  const auto frame = static_cast<std::size_t>(registers_[static_cast<std::size_t>(register_frame_)]);
+  const auto frame =
+      static_cast<std::size_t>(registers_[static_cast<std::size_t>(register_frame_)]);
   const int saved = static_cast<int>(arena_.size());
   arena_.insert(arena_.end(), registers_.begin(),
                 registers_.begin() + static_cast<std::ptrdiff_t>(count));
@@ -203,16 +210,14 @@ bool TREMatchEngine::MemoEligible(const TRENFAState& state, int pos) const {
 }
 
 bool TREMatchEngine::MemoTest(int index, int pos) const {
-  const std::size_t bit =
-      static_cast<std::size_t>(index) * static_cast<std::size_t>(memo_width_) +
-      static_cast<std::size_t>(pos);
+  const std::size_t bit = static_cast<std::size_t>(index) * static_cast<std::size_t>(memo_width_) +
+                          static_cast<std::size_t>(pos);
   return (memo_[bit / 64] >> (bit % 64)) & 1U;
 }
 
 void TREMatchEngine::MemoRecord(int index, int pos) {
-  const std::size_t bit =
-      static_cast<std::size_t>(index) * static_cast<std::size_t>(memo_width_) +
-      static_cast<std::size_t>(pos);
+  const std::size_t bit = static_cast<std::size_t>(index) * static_cast<std::size_t>(memo_width_) +
+                          static_cast<std::size_t>(pos);
   memo_[bit / 64] |= std::uint64_t{1} << (bit % 64);
 }
 
@@ -260,12 +265,12 @@ bool TREMatchEngine::Match(const TREMatchContext& context, int start) {
   last_mark_seen_ = -1;
   if (!memo_ready_ && program.MemoAllowed && program.MemoPoints > 0) {
     memo_width_ = context.SubjectEnd + 1;
-    memo_points_ = static_cast<int>(std::min<std::size_t>(
-        static_cast<std::size_t>(program.MemoPoints),
-        kMemoBitLimit / static_cast<std::size_t>(memo_width_)));
-    memo_.assign((static_cast<std::size_t>(memo_points_) * static_cast<std::size_t>(memo_width_) +
-                  63) / 64,
-                 0);
+    memo_points_ = static_cast<int>(
+        std::min<std::size_t>(static_cast<std::size_t>(program.MemoPoints),
+                              kMemoBitLimit / static_cast<std::size_t>(memo_width_)));
+    memo_.assign(
+        (static_cast<std::size_t>(memo_points_) * static_cast<std::size_t>(memo_width_) + 63) / 64,
+        0);
     memo_ready_ = memo_points_ > 0;
   }
 
@@ -444,8 +449,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
       }
       case nkLoop:
       case nkLoopEnd: {
-        const TRENFAState& head =
-            s.Kind == nkLoop ? s : states[static_cast<std::size_t>(s.Alt)];
+        const TRENFAState& head = s.Kind == nkLoop ? s : states[static_cast<std::size_t>(s.Alt)];
         const int head_index = s.Kind == nkLoop ? pc : s.Alt;
         const int count_register = program.LoopCountRegister(head.Loop);
         const int start_register = count_register + 1;
@@ -516,8 +520,8 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
         pc = s.Next;
         continue;
       case nkBehindStep: {
-        const int lowest = s.Max < 0 ? context_.WindowBegin
-                                     : std::max(context_.WindowBegin, pos - s.Max);
+        const int lowest =
+            s.Max < 0 ? context_.WindowBegin : std::max(context_.WindowBegin, pos - s.Max);
         int candidate = pos - s.Min;
         while (candidate >= lowest &&
                IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, candidate)) {
@@ -659,8 +663,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
         for (const TREAcceptStep& step : chain) {
           if (step.Kind == asCloseGroup) {
             const int frame = registers_[static_cast<std::size_t>(register_frame_)];
-            if (frame >= 0 &&
-                arena_[static_cast<std::size_t>(frame + kFrameGroup)] == step.Value) {
+            if (frame >= 0 && arena_[static_cast<std::size_t>(frame + kFrameGroup)] == step.Value) {
               next = Return();
               break;
             }
@@ -882,8 +885,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
 // (*THEN) backtracked onto: on to the next alternative of the innermost
 // enclosing alternation. Returns true to resume at pc/pos; false with
 // result kFail to go on backtracking, or another result to end the attempt.
-bool TREMatchEngine::PopThen(const TREBacktrackEntry& entry, int& pc, int& pos,
-                             TResult& result) {
+bool TREMatchEngine::PopThen(const TREBacktrackEntry& entry, int& pc, int& pos, TResult& result) {
   const TRENFAState& verb = program_->States[static_cast<std::size_t>(entry.State)];
   result = TResult::kFail;
   if (verb.Alt < 0) {
@@ -918,8 +920,7 @@ bool TREMatchEngine::PopThen(const TREBacktrackEntry& entry, int& pc, int& pos,
 }
 
 // (*PRUNE), (*SKIP) or (*COMMIT) backtracked onto.
-bool TREMatchEngine::PopVerb(const TREBacktrackEntry& entry, int& pc, int& pos,
-                             TResult& result) {
+bool TREMatchEngine::PopVerb(const TREBacktrackEntry& entry, int& pc, int& pos, TResult& result) {
   const TRENFAState& verb = program_->States[static_cast<std::size_t>(entry.State)];
   result = TResult::kFail;
   int skip_to = entry.Pos;
@@ -939,16 +940,18 @@ bool TREMatchEngine::PopVerb(const TREBacktrackEntry& entry, int& pc, int& pos,
   // The innermost of an unfinished assertion (atomic groups do not count)
   // and a subroutine call confines the verb.
   int assertion = registers_[static_cast<std::size_t>(register_barrier_)];
-  while (assertion >= 0 &&
-         program_->States[static_cast<std::size_t>(stack_[static_cast<std::size_t>(assertion)].State)]
-                 .Kind == nkSuspend) {
+  while (
+      assertion >= 0 &&
+      program_->States[static_cast<std::size_t>(stack_[static_cast<std::size_t>(assertion)].State)]
+              .Kind == nkSuspend) {
     assertion = stack_[static_cast<std::size_t>(assertion)].A;
   }
   const int frame = registers_[static_cast<std::size_t>(register_frame_)];
   const int call = frame >= 0 ? arena_[static_cast<std::size_t>(frame + kFrameStack)] : -1;
   if (assertion >= 0 && assertion > call) {
-    const TRENFAState& construct = program_->States[static_cast<std::size_t>(
-        stack_[static_cast<std::size_t>(assertion)].State)];
+    const TRENFAState& construct =
+        program_
+            ->States[static_cast<std::size_t>(stack_[static_cast<std::size_t>(assertion)].State)];
     if (IsNegativeAssertion(construct) || construct.Kind == nkIfMatch) {
       while (static_cast<int>(stack_.size()) > assertion + 1) {
         ApplyTrail(stack_.back());

@@ -16,7 +16,9 @@ std::u16string WithEllipsis(std::u16string_view text) {
   return out;
 }
 
-bool IsLookahead(TREOperator op) { return op == opAheadMatch || op == opAheadNoMatch; }
+bool IsLookahead(TREOperator op) {
+  return op == opAheadMatch || op == opAheadNoMatch;
+}
 
 bool IsLookaround(TREToken kind) {
   return kind == tkAheadMatch || kind == tkAheadNoMatch || kind == tkBehindMatch ||
@@ -356,8 +358,8 @@ std::unique_ptr<TREBinCode> TREParser::NewCharClassCode(bool negative) {
     if (token.Kind == tkPosixBracket || token.Kind == tkNEPosixBracket ||
         token.Kind == tkProperty || token.Kind == tkNEProperty) {
       const bool negative_item = token.Kind == tkNEPosixBracket || token.Kind == tkNEProperty;
-      items.push_back({token.IsPosix ? ckPosixCharClass : ckProperty, token.Value, negative_item,
-                       legacy});
+      items.push_back(
+          {token.IsPosix ? ckPosixCharClass : ckProperty, token.Value, negative_item, legacy});
       continue;
     }
     ErrorAt(sInvalidCharactorClass, u"", token.Start + token.Length);
@@ -371,8 +373,8 @@ std::unique_ptr<TREBinCode> TREParser::NewCharClassCode(bool negative) {
   }
   lex_.GetToken();
   const TRECompareOptions compare = REOptionToCompareOptions(options);
-  auto code = std::make_unique<TRECharClassCode>(std::move(ranges), std::move(items), negative,
-                                                 compare);
+  auto code =
+      std::make_unique<TRECharClassCode>(std::move(ranges), std::move(items), negative, compare);
   char32_t single = 0;
   std::unique_ptr<TREBinCode> node;
   if (code->IsSingleChar(single)) {
@@ -563,8 +565,22 @@ std::unique_ptr<TREBinCode> TREParser::Primay() {
       return code_node(std::make_unique<TREAnchorCode>(ckGlobalPos, false, legacy, compare));
     case tkWordBoundary:
     case tkNEWordBoundary:
-      return code_node(std::make_unique<TREAnchorCode>(
-          ckBoundary, token.Kind == tkNEWordBoundary, legacy, compare));
+      return code_node(std::make_unique<TREAnchorCode>(ckBoundary, token.Kind == tkNEWordBoundary,
+                                                       legacy, compare));
+    case tkWordChar:
+    case tkNEWordChar:
+    case tkDigitChar:
+    case tkNEDigitChar:
+    case tkSpaceChar:
+    case tkNESpaceChar:
+    case tkHorizontalSpaceChar:
+    case tkNEHorizontalSpaceChar:
+    case tkVerticalSpaceChar:
+    case tkNEVerticalSpaceChar: {
+      bool negative = false;
+      const TRECodeKind kind = ClassEscapeKind(token.Kind, negative);
+      return code_node(std::make_unique<TREClassEscapeCode>(kind, negative, legacy, compare));
+    }
     case tkLineBreak:
       return code_node(std::make_unique<TRELineBreakCharCode>(compare));
     case tkCombiningSequence:
@@ -576,8 +592,8 @@ std::unique_ptr<TREBinCode> TREParser::Primay() {
         return code_node(std::make_unique<TREPosixCharClassCode>(
             static_cast<TREPosixClassKind>(token.Value), negative, compare));
       }
-      return code_node(std::make_unique<TREPropertyCode>(
-          static_cast<TUnicodeProperty>(token.Value), negative, compare));
+      return code_node(std::make_unique<TREPropertyCode>(static_cast<TUnicodeProperty>(token.Value),
+                                                         negative, compare));
     }
     case tkCharClassFirst:
     case tkNegativeCharClassFirst:
@@ -631,9 +647,9 @@ std::unique_ptr<TREBinCode> TREParser::Primay() {
       const TRECodeKind kind = token.Kind == tkNamedReference ? ckNamedReference : ckReference;
       auto node = NewCodeNode(std::make_unique<TREReferenceCode>(
           kind, kind == ckReference ? std::vector<int>{number} : std::vector<int>{}, compare));
-      pending_.push_back({node.get(), token.Kind == tkNamedReference ? tkNamedReference : tkReference,
-                          number, token.Name, token.Escaped, token.Start,
-                          token.Start + token.Length});
+      pending_.push_back({node.get(),
+                          token.Kind == tkNamedReference ? tkNamedReference : tkReference, number,
+                          token.Name, token.Escaped, token.Start, token.Start + token.Length});
       lex_.GetToken();
       return node;
     }
@@ -690,9 +706,8 @@ void TREParser::ResolveReferences() {
     if (!reference.Name.empty()) {
       for (int number = 1; number <= group_count_; ++number) {
         const TGroupInfo& info = group_info_[static_cast<std::size_t>(number)];
-        if (info.Name == reference.Name ||
-            std::find(info.ExtraNames.begin(), info.ExtraNames.end(), reference.Name) !=
-                info.ExtraNames.end()) {
+        if (info.Name == reference.Name || std::find(info.ExtraNames.begin(), info.ExtraNames.end(),
+                                                     reference.Name) != info.ExtraNames.end()) {
           named.push_back(number);
         }
       }

@@ -62,7 +62,9 @@ enum TRELoopKind : std::uint8_t {
   lkCombiningSequence,
 };
 
-inline bool IsLazy(TRELoopKind kind) { return kind == lkReluctant || kind == lkSimpleReluctant; }
+inline bool IsLazy(TRELoopKind kind) {
+  return kind == lkReluctant || kind == lkSimpleReluctant;
+}
 
 struct TREBinCode {
   TREOperator Op = opEmply;

@@ -177,8 +177,7 @@ const TRECode* RequiredCode(const TREBinCode& root) {
     while (node->Op == opGroup || node->Op == opNoBackTrack) {
       node = node->Items[0].get();
     }
-    if (node->Op == opCode &&
-        (node->Code->Kind() == ckLiteral || node->Code->Kind() == ckChar) &&
+    if (node->Op == opCode && (node->Code->Kind() == ckLiteral || node->Code->Kind() == ckChar) &&
         (best == nullptr || node->Code->MinUnits() > best->MinUnits())) {
       best = node->Code;
     }
@@ -195,9 +194,13 @@ const TRECode* RequiredCode(const TREBinCode& root) {
 
 }  // namespace
 
-void SetPrefiltersEnabled(bool enabled) { g_prefilters_enabled = enabled; }
+void SetPrefiltersEnabled(bool enabled) {
+  g_prefilters_enabled = enabled;
+}
 
-bool PrefiltersEnabled() { return g_prefilters_enabled; }
+bool PrefiltersEnabled() {
+  return g_prefilters_enabled;
+}
 
 void Optimize(const TREBinCode& root, TRECompiledProgram& program) {
   TREOptimizeData& data = program.Optimize;

@@ -42,7 +42,9 @@ void TRegExp::SetOptions(int index, bool value) {
   SetOptions(options);
 }
 
-bool TRegExp::DefineCharClassLegacy() const { return options_.Contains(roDefinedCharClassLegacy); }
+bool TRegExp::DefineCharClassLegacy() const {
+  return options_.Contains(roDefinedCharClassLegacy);
+}
 
 void TRegExp::SetDefineCharClassLegacy(bool value) {
   TREOptions options = options_;
@@ -50,7 +52,9 @@ void TRegExp::SetDefineCharClassLegacy(bool value) {
   SetOptions(options);
 }
 
-bool TRegExp::IgnoreZenHan() const { return IgnoreWidth() && IgnoreKana(); }
+bool TRegExp::IgnoreZenHan() const {
+  return IgnoreWidth() && IgnoreKana();
+}
 
 void TRegExp::SetIgnoreZenHan(bool value) {
   TREOptions options = options_;
@@ -117,10 +121,10 @@ bool TRegExp::ExecNext() {
   if (match_end_ == match_begin_) {
     // After an empty match, one character on (a surrogate pair is one).
     const char16_t* text = input_string_.data();
-    start += start + 1 < window_end_ && IsHighSurrogate(text[start]) &&
-                     IsLowSurrogate(text[start + 1])
-                 ? 2
-                 : 1;
+    start +=
+        start + 1 < window_end_ && IsHighSurrogate(text[start]) && IsLowSurrogate(text[start + 1])
+            ? 2
+            : 1;
   }
   start_index_ = start + 1;
   return MatchEntry(start);

@@ -149,9 +149,10 @@ std::vector<TCase> ReadCases(const std::filesystem::path& file) {
 TREOptions ParseOptions(const std::string& letters) {
   TREOptions options;
   const std::string codes = "imsxnwkla";
-  const TREOption members[] = {roIgnoreCase,  roMultiLine,  roSingleLine,
-                               roExtended,    roNamedGroupOnly, roIgnoreWidth,
-                               roIgnoreKana,  roDefinedCharClassLegacy, roAutoCallout};
+  const TREOption members[] = {
+      roIgnoreCase,     roMultiLine,   roSingleLine, roExtended,
+      roNamedGroupOnly, roIgnoreWidth, roIgnoreKana, roDefinedCharClassLegacy,
+      roAutoCallout};
   for (const char letter : letters) {
     const std::size_t index = codes.find(letter);
     if (index != std::string::npos) {
