@@ -2,14 +2,14 @@
 
 #include <chrono>
 
-#include "job/cp932_text.h"
 #include "job/my_thread.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "sources/comma_split.h"
-#include "sources/csv_row.h"
 #include "sources/mizuho_answer.h"
 #include "sources/mizuho_record.h"
+#include "text/cp932.h"
+#include "text/csv_row.h"
 
 namespace tenrovel::sources {
 
@@ -27,10 +27,10 @@ std::vector<std::string> LoadAnswerItems(const std::filesystem::path& temp) {
   const auto bytes = platform::ReadFileBytes(temp);
   if (!bytes)
     return items;
-  const std::vector<std::string> lines = job::SplitLines(*bytes);
+  const std::vector<std::string> lines = text::SplitLines(*bytes);
   if (lines.empty())
     return items;
-  items = CommaSplit(platform::Utf8ToCp932(job::Trim(lines.front())), true);
+  items = CommaSplit(platform::Utf8ToCp932(text::Trim(lines.front())), true);
   std::string saved;
   for (const std::string& item : items) {
     saved += item;
@@ -46,7 +46,7 @@ void ExtractMizuhoRecord(job::TMyThread& worker, std::size_t start,
                          std::vector<std::string>& items) {
   const MizuhoColumns columns = ExtractMizuhoColumns(
       items, start, [&worker] { return worker.Terminated(); }, worker.Sites().mizuho_detail_url);
-  worker.WriteRow(QuotedCsvRow(columns));
+  worker.WriteRow(text::CsvRow(columns, text::CsvQuoting::kEveryField));
 }
 
 void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code) {
