@@ -127,6 +127,18 @@ void TREMatchEngine::ApplyTrail(const TREBacktrackEntry& entry) {
   }
 }
 
+// Drops the top entry, undoing what it recorded: a trail entry its register
+// change, a barrier the barrier register (choice points just go).
+void TREMatchEngine::PopUndoing() {
+  const TREBacktrackEntry& top = stack_.back();
+  if (IsTrail(top.Kind)) {
+    ApplyTrail(top);
+  } else if (top.Kind == ekBarrier) {
+    registers_[static_cast<std::size_t>(register_barrier_)] = top.A;
+  }
+  stack_.pop_back();
+}
+
 // Closes an atomic group or a positive assertion: its alternatives go, the
 // register changes made inside stay undoable.
 void TREMatchEngine::Cut(int barrier) {
@@ -147,11 +159,9 @@ void TREMatchEngine::Cut(int barrier) {
 void TREMatchEngine::Unwind(int barrier) {
   const auto at = static_cast<std::size_t>(barrier);
   while (stack_.size() > at + 1) {
-    ApplyTrail(stack_.back());
-    stack_.pop_back();
+    PopUndoing();
   }
-  registers_[static_cast<std::size_t>(register_barrier_)] = stack_[at].A;
-  stack_.pop_back();
+  PopUndoing();
 }
 
 void TREMatchEngine::Call(const TRENFAState& state, int pos) {
@@ -974,23 +984,17 @@ bool TREMatchEngine::PopVerb(const TREBacktrackEntry& entry, int& pc, int& pos, 
   const int frame = registers_[static_cast<std::size_t>(register_frame_)];
   const int call = frame >= 0 ? arena_[static_cast<std::size_t>(frame + kFrameStack)] : -1;
   if (assertion >= 0 && assertion > call) {
-    const TRENFAState& construct =
-        program_
-            ->States[static_cast<std::size_t>(stack_[static_cast<std::size_t>(assertion)].State)];
-    if (IsNegativeAssertion(construct) || construct.Kind == nkIfMatch) {
-      while (static_cast<int>(stack_.size()) > assertion + 1) {
-        ApplyTrail(stack_.back());
-        stack_.pop_back();
-      }
-      const TREBacktrackEntry barrier = stack_.back();
-      stack_.pop_back();
-      return PopBarrier(barrier, pc, pos);
+    while (static_cast<int>(stack_.size()) > assertion + 1) {
+      PopUndoing();
     }
-  } else if (call >= 0) {
+    const TREBacktrackEntry barrier = stack_.back();
+    stack_.pop_back();
+    return PopBarrier(barrier, pc, pos);
+  }
+  if (call >= 0) {
     // The call fails: back to before it.
     while (static_cast<int>(stack_.size()) > call) {
-      ApplyTrail(stack_.back());
-      stack_.pop_back();
+      PopUndoing();
     }
     return false;
   }

@@ -87,6 +87,7 @@ class TREMatchEngine {
   bool PopThen(const TREBacktrackEntry& entry, int& pc, int& pos, TResult& result);
   bool PopBarrier(const TREBacktrackEntry& entry, int& pc, int& pos);
   void ApplyTrail(const TREBacktrackEntry& entry);
+  void PopUndoing();
   void Push(TREBacktrackKind kind, int state, int pos, int a = 0, int b = 0);
   void SetRegister(int reg, int value);
   void SetRegisters2(int reg, int first, int second);
