@@ -208,6 +208,15 @@ int TREMatchEngine::FirstViable(int base, int from, int count, int pos) const {
   return count;
 }
 
+// Whether what follows a repetition can begin at `pos`: a repetition gives
+// back or takes more only up to a place where its continuation's first item
+// matches.
+bool TREMatchEngine::ContinuationMayStart(const TRENFAState& state, int pos) const {
+  const TRENFAState& next = program_->States[static_cast<std::size_t>(state.Next)];
+  int length = 0;
+  return next.Kind != nkChar || next.Code->IsEqual(context_, pos, length);
+}
+
 bool TREMatchEngine::MemoEligible(const TRENFAState& state, int pos) const {
   if (!memo_ready_ || (state.Flags & kStateMemo) == 0 || state.MemoIndex >= memo_points_) {
     return false;
@@ -790,7 +799,8 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
           CountStep();
           top.Pos = s.Code->StepBack(context_, top.B, top.Pos);
           --top.A;
-          if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos))) {
+          if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos)) &&
+              ContinuationMayStart(s, top.Pos)) {
             resumed = true;
             break;
           }
@@ -821,7 +831,8 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
           }
           top.Pos += length;
           ++top.A;
-          if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos))) {
+          if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos)) &&
+              ContinuationMayStart(s, top.Pos)) {
             resumed = true;
             break;
           }

@@ -96,6 +96,7 @@ class TREMatchEngine {
   void Call(const TRENFAState& state, int pos);
   int Return();
   int FirstViable(int base, int from, int count, int pos) const;
+  bool ContinuationMayStart(const TRENFAState& state, int pos) const;
   bool MemoEligible(const TRENFAState& state, int pos) const;
   bool MemoTest(int index, int pos) const;
   void MemoRecord(int index, int pos);
