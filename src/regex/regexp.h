@@ -397,6 +397,9 @@ class TGroupCollection {
   // Adds a group and returns its index; a named group is also entered in
   // the name table (after any group already bearing that name).
   int Add(std::u16string name, int pattern_position);
+  // Enters one more name for an existing group (a branch reset can give
+  // one number several names).
+  void AddName(int index, std::u16string name);
   // Links groups that share a name (each to the next one of the name).
   void ChainSameNames();
   void ResetCaptures();
@@ -407,7 +410,8 @@ class TGroupCollection {
   const std::u16string* subject_;
   const std::u16string* expression_;
   std::vector<std::unique_ptr<TGroup>> items_;
-  std::vector<int> buckets_[kNameBuckets];
+  // Per bucket: (name, group index) in insertion order.
+  std::vector<std::pair<std::u16string, int>> buckets_[kNameBuckets];
 };
 
 // What OnCallout receives through its data pointer.
@@ -582,7 +586,12 @@ class TRegExp {
   TGroupCollection groups_;
   std::unique_ptr<TRECompiledProgram> program_;
   std::unique_ptr<TREMatchEngine> engine_;
-  std::vector<std::u16string> mark_names_;
+  bool has_subject_ = false;
+  // Exec or ExecPos ran since the pattern was last compiled (ExecNext
+  // needs that).
+  bool exec_ready_ = false;
+  // Where \G matches: the end of the previous match, else the window start.
+  int global_pos_ = 0;
   int last_mark_ = -1;
   int error_mark_ = -1;
 

@@ -164,8 +164,8 @@ std::vector<int> TGroupCollection::EnumIndexOfName(std::u16string_view name) con
   if (name.empty()) {
     return indexes;
   }
-  for (const int index : buckets_[NameBucket(name)]) {
-    if (items_[static_cast<std::size_t>(index)]->GroupName() == name) {
+  for (const auto& [entry_name, index] : buckets_[NameBucket(name)]) {
+    if (entry_name == name) {
       indexes.push_back(index);
     }
   }
@@ -192,7 +192,7 @@ bool TGroupCollection::IsDuplicateGroupName(std::u16string_view name) const {
 
 void TGroupCollection::Clear() {
   items_.clear();
-  for (std::vector<int>& bucket : buckets_) {
+  for (auto& bucket : buckets_) {
     bucket.clear();
   }
   items_.push_back(std::make_unique<TGroup>(*this, std::u16string(), -1));
@@ -201,20 +201,27 @@ void TGroupCollection::Clear() {
 int TGroupCollection::Add(std::u16string name, int pattern_position) {
   const int index = Count();
   if (!name.empty()) {
-    buckets_[NameBucket(name)].push_back(index);
+    buckets_[NameBucket(name)].emplace_back(name, index);
   }
   items_.push_back(std::make_unique<TGroup>(*this, std::move(name), pattern_position));
   return index;
 }
 
+void TGroupCollection::AddName(int index, std::u16string name) {
+  buckets_[NameBucket(name)].emplace_back(std::move(name), index);
+}
+
 void TGroupCollection::ChainSameNames() {
-  for (const std::vector<int>& bucket : buckets_) {
+  for (const auto& bucket : buckets_) {
     for (std::size_t i = 0; i < bucket.size(); ++i) {
-      TGroup& group = *items_[static_cast<std::size_t>(bucket[i])];
+      TGroup& group = *items_[static_cast<std::size_t>(bucket[i].second)];
+      if (group.GroupName() != bucket[i].first) {
+        continue;
+      }
       group.SetSameGroup(-1);
       for (std::size_t j = i + 1; j < bucket.size(); ++j) {
-        if (items_[static_cast<std::size_t>(bucket[j])]->GroupName() == group.GroupName()) {
-          group.SetSameGroup(bucket[j]);
+        if (bucket[j].first == bucket[i].first && bucket[j].second != bucket[i].second) {
+          group.SetSameGroup(bucket[j].second);
           break;
         }
       }
