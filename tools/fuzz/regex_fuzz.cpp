@@ -45,7 +45,7 @@ using tenrovel::regex::TREOptions;
 
 constexpr std::size_t kMaxPattern = 512;
 constexpr std::size_t kMaxSubject = 2048;
-constexpr std::int64_t kFuzzStepLimit = 200'000;
+constexpr std::int64_t kFuzzStepLimit = 50'000;
 
 struct OptionBit {
   char letter;
