@@ -24,6 +24,9 @@ constexpr int kFrameHeader = 5;
 // bits (the work is then bounded by the step budget alone).
 constexpr std::size_t kMemoBitLimit = std::size_t{1} << 28;
 
+// The step budget grows with the window: this many steps per code unit.
+constexpr std::int64_t kStepsPerUnit = 64;
+
 bool IsTrail(TREBacktrackKind kind) {
   return kind <= ekTrailMark;
 }
@@ -75,10 +78,8 @@ void TREMatchEngine::ResetMemo() {
   prematch_none_from_ = -1;
 }
 
-void TREMatchEngine::CountStep() {
-  if (++steps_ > g_step_limit) {
-    throw ERegExpRuntime(std::u16string(sMatchStepLimit));
-  }
+void TREMatchEngine::StepLimitReached() const {
+  throw ERegExpRuntime(std::u16string(sMatchStepLimit));
 }
 
 void TREMatchEngine::Push(TREBacktrackKind kind, int state, int pos, int a, int b) {
@@ -261,6 +262,11 @@ bool TREMatchEngine::Match(const TREMatchContext& context, int start) {
   registers_.assign(static_cast<std::size_t>(program.RegisterCount) + 3, -1);
   context_.Registers = registers_.data();
   steps_ = 0;
+  // Linear work on a long subject may take more steps than the fixed budget;
+  // quadratic work on it may not.
+  step_limit_ = std::max<std::int64_t>(
+      g_step_limit,
+      kStepsPerUnit * static_cast<std::int64_t>(context.WindowEnd - context.WindowBegin));
   mark_ = -1;
   last_mark_seen_ = -1;
   if (!memo_ready_ && program.MemoAllowed && program.MemoPoints > 0) {
@@ -385,6 +391,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
   int pos = start;
   TResult result = TResult::kFail;
   for (;;) {
+    CountStep();
     const TRENFAState& s = states[static_cast<std::size_t>(pc)];
     int length = 0;
     switch (s.Kind) {
@@ -476,7 +483,10 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
           pc = head.Next;
           continue;
         }
-        const bool memo = s.Kind == nkLoopEnd && MemoEligible(head, pos);
+        // From here on the loop's future depends on the position alone (its
+        // count is past the minimum and has no maximum): a fresh entry into a
+        // loop with no minimum is the same as a later iteration.
+        const bool memo = (s.Kind == nkLoopEnd || head.Min == 0) && MemoEligible(head, pos);
         if (memo && MemoTest(head.MemoIndex, pos)) {
           break;
         }
@@ -763,6 +773,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         }
         bool resumed = false;
         while (top.A > s.Min) {
+          CountStep();
           top.Pos = s.Code->StepBack(context_, top.B, top.Pos);
           --top.A;
           if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos))) {
@@ -789,6 +800,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         }
         bool resumed = false;
         while (s.Max < 0 || top.A < s.Max) {
+          CountStep();
           int length = 0;
           if (!s.Code->IsEqual(context_, top.Pos, length) || length == 0) {
             break;

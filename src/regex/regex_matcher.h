@@ -16,8 +16,10 @@
 // without back references, conditions, calls, callouts, verbs and \G, and
 // for states outside lookarounds and inside loops whose iteration count
 // does not matter; it lives with the subject and the window. Everything
-// else is bounded by a step budget (kMatchStepLimit backtracking steps per
-// match call), beyond which ERegExpRuntime is raised.
+// else is bounded by a step budget: a match call may take kMatchStepLimit
+// steps (states run, alternatives resumed, repetitions given back one by
+// one), or 64 per code unit of the window if that is more; beyond it
+// ERegExpRuntime is raised.
 #pragma once
 
 #include <cstdint>
@@ -96,7 +98,12 @@ class TREMatchEngine {
   bool MemoEligible(const TRENFAState& state, int pos) const;
   bool MemoTest(int index, int pos) const;
   void MemoRecord(int index, int pos);
-  void CountStep();
+  void CountStep() {
+    if (++steps_ > step_limit_) {
+      StepLimitReached();
+    }
+  }
+  [[noreturn]] void StepLimitReached() const;
   int NextStart(int pos) const;
   bool PreMatchPresent(int from);
 
@@ -116,6 +123,7 @@ class TREMatchEngine {
   int fail_mark_ = -1;
   int last_mark_seen_ = -1;
   std::int64_t steps_ = 0;
+  std::int64_t step_limit_ = 0;
   TREQuickSearch lead_search_;
   TREQuickSearch prematch_search_;
 

@@ -164,22 +164,34 @@ bool CollectFirst(const TREBinCode& node, std::vector<const TRECode*>& codes, bo
   }
 }
 
-// A character or literal code that every match contains: the longest such
-// item among the top-level sequence.
+// A code that every match contains: the longest character or literal among
+// the top-level sequence, else any one-character item there (a class).
 const TRECode* RequiredCode(const TREBinCode& root) {
   const TREBinCode* items = &root;
   while (items->Op == opGroup || items->Op == opNoBackTrack) {
     items = items->Items[0].get();
   }
   const TRECode* best = nullptr;
-  const auto consider = [&best](const TREBinCode& item) {
+  int best_score = 0;
+  const auto consider = [&](const TREBinCode& item) {
     const TREBinCode* node = &item;
-    while (node->Op == opGroup || node->Op == opNoBackTrack) {
+    while (node->Op == opGroup || node->Op == opNoBackTrack ||
+           (node->Op == opLoop && node->Min > 0)) {
       node = node->Items[0].get();
     }
-    if (node->Op == opCode && (node->Code->Kind() == ckLiteral || node->Code->Kind() == ckChar) &&
-        (best == nullptr || node->Code->MinUnits() > best->MinUnits())) {
-      best = node->Code;
+    const TRECode* code = nullptr;
+    if (node->Op == opCode || ((node->Op == opPlus || node->Op == opBound) && node->Min > 0)) {
+      code = node->Code;
+    }
+    if (code == nullptr || code->IsZeroWidth() || code->MinUnits() == 0 ||
+        code->Kind() == ckCallout) {
+      return;
+    }
+    const bool literal = code->Kind() == ckChar || code->Kind() == ckLiteral;
+    const int score = literal ? 2 + code->MinUnits() : 1;
+    if (score > best_score) {
+      best = code;
+      best_score = score;
     }
   };
   if (items->Op == opConcat) {

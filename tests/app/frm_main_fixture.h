@@ -23,7 +23,7 @@ class FrmMainFixture : public ::testing::Test {
     config.sites.delay_scale = 0;
     // Each source writes `rows_per_prefecture` rows, refreshing the status
     // line after each; with `fail_downloads` it first downloads in vain.
-    const job::SourceEntry source = [this](job::TMyThread& worker, const std::string& arg) {
+    const job::SourceEntry source = [this](job::SourceContext& worker, const std::string& arg) {
       source_calls.push_back(platform::Cp932ToUtf8(arg));
       if (fail_downloads)
         worker.DownloadToFile("https://bank.test/fail", worker.TempFilePath());
@@ -34,7 +34,9 @@ class FrmMainFixture : public ::testing::Test {
         worker.SyncShowItemStatus();
       }
     };
-    config.sources = {source, source, source};
+    config.banks = Banks();
+    for (BankRow& bank : config.banks)
+      bank.source = source;
     ResetView();
     config.download = [](const std::string&, const std::filesystem::path&,
                          const std::atomic<bool>*) {

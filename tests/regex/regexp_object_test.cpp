@@ -10,7 +10,9 @@
 namespace tenrovel::regex {
 namespace {
 
-std::u16string Message(const ERegExp& e) { return e.Message(); }
+std::u16string Message(const ERegExp& e) {
+  return e.Message();
+}
 
 TEST(RegExpObject, ExecNextNeedsExecAndStopsAfterAFailure) {
   TRegExp re;
@@ -104,9 +106,9 @@ TEST(RegExpObject, ExecPosWindows) {
   const TWindowCase cases[] = {
       {u"b", u"abcb", 1, 0, 2, 1},
       {u"b", u"abcb", 3, 0, 4, 1},
-      {u"b", u"abcb", 3, 1, 0, 0},   // the window "c"
+      {u"b", u"abcb", 3, 1, 0, 0},    // the window "c"
       {u"^c$", u"abcd", 3, 1, 3, 1},  // ^ and $ at the window's edges
-      {u"^c", u"abcd", 3, 0, 0, 0},  // no window: ^ at the subject start only
+      {u"^c", u"abcd", 3, 0, 0, 0},   // no window: ^ at the subject start only
       {u"\\Ac", u"abcd", 3, 1, 3, 1},
       {u"(?<=b)c", u"abcd", 3, 1, 0, 0},  // lookbehind stops at the window start
       {u"(?<=b)c", u"abcd", 3, 0, 3, 1},
