@@ -8,7 +8,7 @@
 # Leaves in build/fuzz-regex/: the harness, the grown corpus (corpus/), any
 # crashing input (crash-*, with the report in fuzz.log) and slowest.jsonl, the
 # ten slowest inputs met, as regex-probe requests with their time in ms
-# (replay a line, less its "ms", through regex-probe; tools/regex/README.md).
+# (regex-probe replays a line as it is; see tools/regex/README.md).
 set -euo pipefail
 seconds=${1:?usage: run_regex_fuzz.sh SECONDS}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
