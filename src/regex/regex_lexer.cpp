@@ -4,6 +4,7 @@
 #include "regex/regex_messages.h"
 #include "regex/regex_utf.h"
 #include "regex/unicode_properties.h"
+#include "text/width_forms.h"
 
 namespace tenrovel::regex {
 namespace {
@@ -257,6 +258,16 @@ void TRELex::LexNormal() {
       LexEscape(false);
       return;
     default:
+      if (options_.Contains(roIgnoreWidth)) {
+        // Under width folding a half-width letter and its voiced mark are one
+        // character, also for a quantifier after them.
+        if (const char16_t composed = text::ComposeHalfWidthKana(Peek(), Peek(1));
+            composed != 0 && pos_ + 1 < end_) {
+          pos_ += 2;
+          SetChar(composed);
+          return;
+        }
+      }
       SetChar(ReadChar());
       return;
   }

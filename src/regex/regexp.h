@@ -28,13 +28,20 @@
 //     \xHH         up to two hexadecimal digits
 //     \x{H...}     one to six hexadecimal digits, at most 10FFFF
 //     \Q...\E      everything between taken literally
-//     \ + other    that character literally (\E and \N outside \Q: see below)
+//     \ + other    that character literally (\y is "y", \* is "*")
+//     \E           (outside \Q) nothing, as in Perl
+//     ｶﾞ           under IgnoreWidth a half-width letter and its voiced
+//                  mark are one character (ｶﾞ+ repeats the pair)
 //   Classes
 //     .            any character but LF VT FF CR U+0085 U+2028 U+2029
 //                  (any character at all with SingleLine)
-//     [abc] [^a-z] character class; ']' first (or right after '^') or
-//                  doubled is literal; '-' last or next to a class item is
-//                  literal; no nesting, no set algebra
+//     \N           any character but those line breaks, whatever the options
+//     [abc] [^a-z] character class. ']' is a literal when the next character
+//                  is ']' too or when it follows '[^' directly ("[]]" holds
+//                  ']', "[]a]" is an empty class: an error); '-' is literal
+//                  when last or next to a class escape; no nesting, no set
+//                  algebra; inside, \b \B \A \E \G \K \N \Q \R \X \Z \g \k
+//                  \z are the plain letters, \1-\7 octal, \8 \9 the digits
 //     [:alpha:]    POSIX classes inside a class: alnum alpha ascii blank
 //                  cntrl digit graph lower print punct space upper xdigit
 //                  word any assigned; [:^alpha:] negates; always Unicode
@@ -47,18 +54,23 @@
 //     \R           CR LF (as one unit) or any one \v character
 //     \X           one character and the combining marks (M) after it
 //     \p{Lu} \pL \P{Han} \p{^Greek}   Unicode 6.1 general category, major
-//                  class, script, block (InHiragana) or IsAlpha-style POSIX
-//                  name; case, '-', '_' and white space in names ignored
+//                  class (\pL \pM \pN \pP \pS \pZ), script, block
+//                  (\p{InHiragana}, \p{IsHiragana}) or POSIX name
+//                  (\p{IsAlpha}, \p{IsSpacePerl}); case, '-', '_' and white
+//                  space in names are ignored
 //   Anchors and assertions
-//     ^ $          window start / end (before a final line break); with
-//                  MultiLine also after / before every line break
-//     \A \Z \z     window start; end or before final line breaks; end
-//     \b \B        word boundary by the \w test (legacy or Unicode)
+//     ^ $          window start / end or before a final line break; with
+//                  MultiLine ^ also after every line break (not at the
+//                  window end), $ before every line break. Line breaks: LF
+//                  VT FF CR U+0085 U+2028 U+2029 (CR LF: two)
+//     \A \Z \z     window start; end or before a run of line breaks; end
+//     \b \B        word boundary by the \w test (legacy or Unicode); outside
+//                  the window counts as a non-word character
 //     \G           where the previous match ended (window start at first)
 //     (?=X) (?!X)  lookahead; (?<=X) (?<!X) lookbehind: no quantifiers,
 //                  back references or subroutine calls inside; alternatives
-//                  may differ in length
-//     \K           the reported match starts here
+//                  may differ in length. Lookarounds are atomic.
+//     \K           the reported match starts here (nothing in a lookaround)
 //   Groups
 //     (X)          capture (numbered by opening parenthesis; not with
 //                  NamedGroupOnly)
@@ -67,22 +79,36 @@
 //                  end of the enclosing group
 //     (?|X|Y)      branch reset: each alternative numbers from the same group
 //     (?>X)        atomic group
-//     (?#...)      comment
+//     (?#...)      comment;  (?) nothing
 //   Repetition (counts up to 32767; 32767 also means "no limit")
-//     X* X+ X? X{n} X{n,} X{n,m}   greedy; add ? for lazy, + for possessive
+//     X* X+ X? X{n} X{n,} X{n,m}   greedy; add ? for lazy, + for possessive;
+//                  blanks may follow '{' and ','
 //     a{,3}        (no digit after '{') is the literal text "a{,3}"
+//     ^* and the like repeat nothing; \b \B \A \Z \z and lookaheads may not
+//                  be repeated
 //   Back references and subroutine calls
-//     \1..\9, \NN  back reference (\NN only if NN groups are open so far,
-//                  counting group 0; else octal); \8 \9 with fewer groups:
-//                  see DECISIONS
-//     \g1 \g{1} \g-1 \g{-1} \k<n> \k'n' \k{n} \g{n} (?P=n)   references
-//     (?R) (?0) (?1) (?+1) (?-1) (?&n) (?P>n) \g<n> \g'n' \g<1>   calls
+//     \1..\7       back reference
+//     \8 \9        back reference, or the digit if the whole pattern has
+//                  fewer groups
+//     \NN          back reference if NN groups were opened before it, else
+//                  up to three octal digits (\12 is LF), else the digits
+//     \g1 \g{1} \g-1 \g{-1} \k<1> \k1 \k-1 \k<n> \k'n' \k{n} \g{n} (?P=n)
+//                  references by number, relative number and name; with
+//                  NamedGroupOnly only by name
+//     (?R) (?0) (?1) (?+1) (?-1) (?&n) (?P>n) \g<n> \g'n' \g<1> \g<-1>
+//                  calls. A call matches the group anew (capturing inside
+//                  the call); the caller's captures come back when it
+//                  returns. A call that reaches itself again at the same
+//                  position fails; a group that is nothing but a call to
+//                  itself is a compile error.
 //   Conditionals
 //     (?(1)Y|N) (?(<n>)Y|N) (?('n')Y|N)   group has captured
-//     (?(R)Y|N) (?(R1)Y|N) (?(R&n)Y|N)    inside a recursion
-//     (?(?=X)Y|N) and the other lookarounds; (?(?Cn)Y|N) callout decides
+//     (?(R)Y|N) (?(R1)Y|N) (?(R&n)Y|N)    inside a call (to that group)
+//     (?(?=X)Y|N) and the other lookarounds
+//     (?(?Cn)Y|N)                         the callout decides (an assertion
+//                                         may follow: (?(?C1)(?=X)Y|N))
 //     (?(DEFINE)...)                      groups for calls only
-//   Verbs and callouts
+//   Verbs and callouts (as PCRE2: confined to assertions and calls)
 //     (*FAIL) (*F) (?!)  fail here
 //     (*ACCEPT)          end the match (or the call or assertion) here
 //     (*COMMIT)          on backtracking: no match at all
@@ -91,75 +117,90 @@
 //     (*SKIP:n)          ... at the last (*MARK:n) on the path (if any)
 //     (*THEN)            on backtracking: next alternative of the
 //                        innermost enclosing alternation
-//     (*MARK:n) (*:n)    name this point (RegMark, RegError)
-//     (?C) (?Cn)         callout n (0-255) to OnCallout; fails without one
+//     (*MARK:n) (*:n)    name this point (RegMark, RegError); (*PRUNE:n),
+//                        (*THEN:n), (*COMMIT:n) mark too
+//     (?C) (?Cn)         callout n (0-255) to OnCallout, which may accept it
+//                        and let it consume some units; without a handler,
+//                        or if the handler does not accept, the path fails
 //
 // OPTIONS (TREOptions; inline letters in parentheses)
-//   roIgnoreCase (i)    simple one-to-one case mapping of Unicode 6.1. A
-//                       class matches a character if it or its case partner
-//                       is in it ([a-z] matches "Q"; [^a-z] does not);
-//                       properties and POSIX classes are not folded.
+//   roIgnoreCase (i)    characters compare by their simple upper-case
+//                       mapping of Unicode 6.1 (so "s" matches U+017F, but
+//                       "k" not the Kelvin sign). A class matches a
+//                       character if it or one of its case partners is in
+//                       it ([a-z] matches "Q"; [^a-z] does not); class
+//                       escapes, properties and POSIX classes are not folded.
 //   roMultiLine (m)     ^ and $ at every line break
 //   roNamedGroupOnly (n) plain (...) does not capture
 //   roSingleLine (s)    . matches line breaks
-//   roExtended (x)      TAB LF CR SPACE in the pattern are skipped (also in
-//                       classes); '#' is an ordinary character
+//   roExtended (x)      TAB LF CR SPACE in the pattern are skipped, also in
+//                       classes and in \Q...\E; '#' is an ordinary character
 //   roIgnoreWidth (w)   full-width and half-width forms compare equal:
 //                       ASCII U+0020-U+007E as the full-width forms, half-
 //                       width katakana as full-width katakana, and a half-
 //                       width katakana followed by a half-width voiced or
 //                       semi-voiced mark as the one composed letter: a half-
 //                       width ｶﾞ is two code units and matches one full-width
-//                       ガ, on either side.
-//   roIgnoreKana (k)    hiragana U+3041-U+309F compare as katakana
-//   roDefinedCharClassLegacy   \d \w \s \b \B in their ASCII sense
+//                       ガ, and the other way round. A half-width base before
+//                       its mark is no character of its own then ("ｶ" does
+//                       not match in "ｶﾞ"). Classes take a character if it or
+//                       its one-character width partner is in them.
+//   roIgnoreKana (k)    hiragana U+3041-U+3096, ゝ ゞ compare as katakana
+//   roDefinedCharClassLegacy (no letter)  \d \w \s \b \B in their ASCII
+//                       sense
 //   roAutoCallout       callout 255 before every item and quantifier
 // An option written inline ends with its group; (?-im) clears i and SETS m
-// (a '-' applies to the one letter after it).
+// (a '-' applies to the one letter after it). Inline options never change
+// the object's Options.
 //
 // MATCHING
 //   Leftmost match; at one start, the first by the order of alternatives and
 //   the greed of each quantifier, as in Perl. Backtracking runs on an
 //   explicit stack: the machine stack does not grow with the subject. Every
-//   iteration of a loop keeps its alternatives for backtracking; possessive
-//   loops, atomic groups and lookarounds are atomic. A surrogate pair is one
-//   character everywhere: no match and no capture starts or ends between
-//   its halves; a lone surrogate is a character of its own.
-//   A subroutine call captures inside itself; the caller's captures are
-//   restored when it returns.
+//   iteration of a loop keeps its alternatives for backtracking (so
+//   "(a|ab)*c" finds "abc"); possessive loops, atomic groups and lookarounds
+//   are atomic. A surrogate pair is one character everywhere: no match and
+//   no capture starts or ends between its halves (ExecNext steps over a
+//   pair after an empty match); a lone surrogate is a character of its own.
+//   Under IgnoreWidth a match may start at the mark of a half-width pair,
+//   which is a character of its own there.
+//   ExecNext continues at the end of the last match, one character further
+//   after an empty one. A window (ExecPos with a length) bounds everything:
+//   nothing before its start or at its end is read, ^ \A and lookbehind stop
+//   at its start.
 //
 // LIMITS
-//   - Patterns nested deeper than kMaxNesting groups are a compile error.
+//   - Patterns nested deeper than kMaxNesting (1000) groups are a compile
+//     error.
 //   - Counts above 32767 are a compile error.
-//   - A match call that needs more than kMatchStepLimit backtracking steps
-//     (possible only for patterns whose work the failure memo cannot bound:
-//     back references, calls, conditions, lookarounds inside loops, ...)
-//     raises ERegExpRuntime instead of running for ever.
+//   - A failure memo keeps nested quantifiers over the same text linear
+//     ("(a*)*b", "(?:a|aa)+b", "(x+x+)+y") where it is sound: not for
+//     patterns with back references, conditions, calls, callouts, verbs or
+//     \G, not inside lookarounds. Every match call has a step budget:
+//     kMatchStepLimit steps (states run, alternatives resumed, repetitions
+//     given back one by one) or 64 per code unit of the window if that is
+//     more. A call that needs more raises ERegExpRuntime instead of running
+//     for ever: exponential or quadratic work the memo cannot cut.
 //
 // NOT SUPPORTED
-//   Nested classes and class set algebra, \N, \E outside a quote (both are
-//   the plain letters N and E), \u, named characters, Unicode properties of
-//   Unicode versions other than 6.1, full (multi-character) case folding,
-//   (?J) and the other PCRE-only option letters, '#' comments in extended
-//   mode, quantified lookbehind contents.
-//
-// DECISIONS (where the syntax of the engine's ancestors left a choice)
-//   - \8 and \9 are back references if the pattern has that many groups in
-//     the whole (counted at the end of parsing), else the digits 8 and 9.
-//   - Lookbehind lengths count characters, not code units: each alternative
-//     is tried at every start from which it can end exactly here (a
-//     surrogate pair or a width-folded ｶﾞ may take two units per character).
+//   Nested classes and class set algebra, \u, \o, named characters, \N{...},
+//   Unicode properties of versions other than 6.1, full (multi-character)
+//   case folding, (?J) and the other PCRE-only option letters, '#' comments
+//   in extended mode, quantifiers inside a lookbehind, callouts with string
+//   arguments, (*UTF) and the other start-of-pattern settings.
 //
 // ERRORS
 //   Compile errors raise ERegExpCompile with "M; P": M the message (for
 //   most, prefixed with the offending pattern text and "..."), P the pattern
 //   with " <-- " at the error position. Misuse at run time raises
-//   ERegExpRuntime. A failed match is a false result, never an exception.
+//   ERegExpRuntime. A failed match is a false result, never an exception
+//   (but for an exhausted step budget).
 //
 // THREADS
 //   A TRegExp holds its matching state; use one object from one thread at a
 //   time. Distinct objects are independent. The Unicode name table is built
-//   before main() and read-only afterwards.
+//   before main() and read-only afterwards; the prefilter and step-budget
+//   switches of the tests (regex_prefilter.h, regex_matcher.h) are global.
 #pragma once
 
 #include <cstdint>
