@@ -3,18 +3,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "regex/regex_utf.h"
+
 namespace tenrovel::regex_probe {
 namespace {
-
-void AppendCodePointUtf16(std::u16string& out, char32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  }
-}
 
 // Reads one UTF-8 sequence at `pos`; nullopt if it is malformed.
 std::optional<char32_t> ReadUtf8(std::string_view bytes, std::size_t& pos) {
@@ -259,7 +251,7 @@ class JsonReader {
       if (!cp) {
         return SetError("invalid UTF-8");
       }
-      AppendCodePointUtf16(out, *cp);
+      regex::AppendCodePoint(out, *cp);
     }
   }
 
@@ -336,31 +328,6 @@ void AppendUnicodeEscape(std::string& out, unsigned unit) {
   }
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-bool IsHigh(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLow(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 }  // namespace
 
 std::variant<ProbeRequest, std::string> ParseProbeRequest(std::string_view line) {
@@ -369,20 +336,28 @@ std::variant<ProbeRequest, std::string> ParseProbeRequest(std::string_view line)
 
 void AppendJsonString(std::string& out, std::u16string_view text) {
   out.push_back('"');
+  // Runs of characters that need no escape go out as UTF-8 in one piece.
+  std::size_t run = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
-    if (IsHigh(unit) && i + 1 < text.size() && IsLow(text[i + 1])) {
-      AppendUtf8(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+    if (regex::IsHighSurrogate(unit) && i + 1 < text.size() && regex::IsLowSurrogate(text[i + 1])) {
       ++i;
-    } else if (IsHigh(unit) || IsLow(unit) || unit < 0x20) {
+      continue;
+    }
+    const bool lone = regex::IsHighSurrogate(unit) || regex::IsLowSurrogate(unit);
+    if (!lone && unit >= 0x20 && unit != u'"' && unit != u'\\') {
+      continue;
+    }
+    out += regex::Utf16ToUtf8(text.substr(run, i - run));
+    if (lone || unit < 0x20) {
       AppendUnicodeEscape(out, unit);
-    } else if (unit == u'"' || unit == u'\\') {
+    } else {
       out.push_back('\\');
       out.push_back(static_cast<char>(unit));
-    } else {
-      AppendUtf8(out, unit);
     }
+    run = i + 1;
   }
+  out += regex::Utf16ToUtf8(text.substr(run));
   out.push_back('"');
 }
 
@@ -395,7 +370,7 @@ bool DecodeUtf8(std::string_view bytes, std::u16string& out) {
     if (!cp) {
       return false;
     }
-    AppendCodePointUtf16(out, *cp);
+    regex::AppendCodePoint(out, *cp);
   }
   return true;
 }

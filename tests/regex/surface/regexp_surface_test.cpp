@@ -181,27 +181,60 @@ TEST(RegExpSurface, OneShotFunctions) {
   EXPECT_THROW(RegIsMatch(u"(", u"a"), ERegExpCompile);
 }
 
-struct DecodeCase {
+// The three text helpers, one case a row.
+struct TextCase {
+  std::u16string (*helper)(std::u16string_view);
   std::u16string_view input;
   std::u16string_view expected;
 };
 
-TEST(RegExpSurface, DecodeEscape) {
-  const DecodeCase cases[] = {
-      {u"plain", u"plain"},
-      {u"\\a\\e\\f\\n\\r\\t", u"\x07\x1B\x0C\x0A\x0D\x09"},
-      {u"\\012|\\377|\\0|\\1|\\3777|\\08|\\4",
+TEST(RegExpSurface, EscapeHelpers) {
+  const auto decode = &DecodeEscape;
+  const auto encode = &EncodeEscape;
+  const auto escape = &TRegExp::EscapeRegExChars;
+  const TextCase cases[] = {
+      {decode, u"plain", u"plain"},
+      {decode, u"\\a\\e\\f\\n\\r\\t", u"\x07\x1B\x0C\x0A\x0D\x09"},
+      {decode, u"\\012|\\377|\\0|\\1|\\3777|\\08|\\4",
        u"\x0A|\xFF|\x00|\x01|\xFF"
        u"7|\x00"
        u"8|4"sv},
-      {u"\\cA\\cz\\c@\\c_\\c\\\\", u"\x01\x1A\x00\x1F\x1C"sv},
-      {u"\\x41\\x4a\\x{3042}\\x{20000}\\x{10FFFF}\\x{D800}", u"AJ\u3042\U00020000\U0010FFFF\xD800"},
-      {u"\\\\\\$\\q\\\U00020000", u"\\$q\U00020000"},
-      {u"end\\", u"end\\"},
+      {decode, u"\\cA\\cz\\c@\\c_\\c\\\\", u"\x01\x1A\x00\x1F\x1C"sv},
+      {decode, u"\\x41\\x4a\\x{3042}\\x{20000}\\x{10FFFF}\\x{D800}",
+       u"AJ\u3042\U00020000\U0010FFFF\xD800"},
+      {decode, u"\\\\\\$\\q\\\U00020000", u"\\$q\U00020000"},
+      {decode, u"end\\", u"end\\"},
+      {encode, u"\x07\x09\x0A\x0C\x0D\x1B", u"\\a\\t\\n\\f\\r\\e"},
+      // Cc, Cn and Cs in hexadecimal; VT, U+0085 and other white space as they are.
+      {encode, u"\x01\x7F\x0B\x85\u2028\u3000 ", u"\\x{1}\\x{7F}\x0B\x85\u2028\u3000 "},
+      {encode, u"\u0378\uFFFF\U0010FFFF\xDC00\xD800",
+       u"\\x{378}\\x{FFFF}\\x{10FFFF}\\x{DC00}\\x{D800}"},
+      {encode, u"a\u3042\U00020000\uE000\\", u"a\u3042\U00020000\uE000\\"},
+      {escape, u"$()*+.?[\\]^{|}", u"\\$\\(\\)\\*\\+\\.\\?\\[\\\\\\]\\^\\{\\|\\}"},
+      {escape, u"a-b#c d/", u"a-b#c d/"},
+      {escape, u"\0x"sv, u"\\0x"},
+      // A digit after the NUL must not join its octal escape.
+      {escape,
+       u"\0"
+       u"12"sv,
+       u"\\00012"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Show(TRegExp::DecodeEscape(c.input)), Show(c.expected)) << Show(c.input);
-    EXPECT_EQ(Show(DecodeEscape(c.input)), Show(c.expected));
+    EXPECT_EQ(Show(c.helper(c.input)), Show(c.expected)) << Show(c.input);
+  }
+  // The class functions are the free ones.
+  EXPECT_EQ(Show(TRegExp::DecodeEscape(u"\\t")), "\t");
+  EXPECT_EQ(Show(TRegExp::EncodeEscape(u"\t")), "\\t");
+  // An escaped text matches itself, whole, and only itself.
+  const std::u16string_view texts[] = {u"$()*+.?[\\]^{|}", u"a{,3}", u"\\Q\\E",
+                                       u"\0"
+                                       u"7\0"sv,
+                                       u"(?#x)[]]"};
+  for (const auto text : texts) {
+    TWideStringList matches;
+    const std::u16string pattern = u"^" + TRegExp::EscapeRegExChars(text) + u"$";
+    EXPECT_TRUE(RegMatch(pattern, text, matches)) << Show(pattern);
+    EXPECT_FALSE(RegIsMatch(pattern, std::u16string(text) + u"x")) << Show(pattern);
   }
 }
 
@@ -232,46 +265,6 @@ TEST(RegExpSurface, DecodeEscapeErrors) {
       EXPECT_EQ(typeid(e), c.kind) << Show(c.input);
       EXPECT_EQ(e.what(), c.message) << Show(c.input);
     }
-  }
-}
-
-TEST(RegExpSurface, EncodeEscape) {
-  const DecodeCase cases[] = {
-      {u"\x07\x09\x0A\x0C\x0D\x1B", u"\\a\\t\\n\\f\\r\\e"},
-      // Cc, Cn and Cs in hexadecimal; VT, U+0085 and other white space as they are.
-      {u"\x01\x7F\x0B\x85\u2028\u3000 ", u"\\x{1}\\x{7F}\x0B\x85\u2028\u3000 "},
-      {u"\u0378\uFFFF\U0010FFFF\xDC00\xD800", u"\\x{378}\\x{FFFF}\\x{10FFFF}\\x{DC00}\\x{D800}"},
-      {u"a\u3042\U00020000\uE000\\", u"a\u3042\U00020000\uE000\\"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Show(TRegExp::EncodeEscape(c.input)), Show(c.expected)) << Show(c.input);
-    EXPECT_EQ(Show(EncodeEscape(c.input)), Show(c.expected));
-  }
-}
-
-TEST(RegExpSurface, EscapeRegExChars) {
-  const DecodeCase cases[] = {
-      {u"$()*+.?[\\]^{|}", u"\\$\\(\\)\\*\\+\\.\\?\\[\\\\\\]\\^\\{\\|\\}"},
-      {u"a-b#c d/", u"a-b#c d/"},
-      {u"\0x"sv, u"\\0x"},
-      // A digit after the NUL must not join its octal escape.
-      {u"\0"
-       u"12"sv,
-       u"\\00012"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Show(TRegExp::EscapeRegExChars(c.input)), Show(c.expected)) << Show(c.input);
-  }
-  // An escaped text matches itself, whole, and only itself.
-  const std::u16string_view texts[] = {u"$()*+.?[\\]^{|}", u"a{,3}", u"\\Q\\E",
-                                       u"\0"
-                                       u"7\0"sv,
-                                       u"(?#x)[]]"};
-  for (const auto text : texts) {
-    TWideStringList matches;
-    const std::u16string pattern = u"^" + TRegExp::EscapeRegExChars(text) + u"$";
-    EXPECT_TRUE(RegMatch(pattern, text, matches)) << Show(pattern);
-    EXPECT_FALSE(RegIsMatch(pattern, std::u16string(text) + u"x")) << Show(pattern);
   }
 }
 
