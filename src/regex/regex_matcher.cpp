@@ -179,8 +179,10 @@ int TREMatchEngine::Return() {
                 registers_.begin() + static_cast<std::ptrdiff_t>(count));
   arena_.push_back(static_cast<int>(frame));
   Push(ekTrailRestore, 0, 0, saved);
-  std::copy_n(arena_.begin() + static_cast<std::ptrdiff_t>(frame + kFrameHeader), count,
-              registers_.begin());
+  // Group 0 stays: a \K inside the call moves the start of the whole match.
+  std::copy_n(
+      arena_.begin() + static_cast<std::ptrdiff_t>(frame + kFrameHeader + kRegistersPerGroup),
+      count - kRegistersPerGroup, registers_.begin() + kRegistersPerGroup);
   registers_[static_cast<std::size_t>(register_frame_)] = arena_[frame + kFrameParent];
   return arena_[frame + kFrameReturn];
 }
@@ -468,8 +470,10 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
         } else {
           SetRegisters2(count_register, count + 1, iteration_start);
           ++count;
-          if (pos == iteration_start) {
-            // An iteration that took nothing ends the loop.
+          if (pos == iteration_start && head.Max < 0 && count >= head.Min) {
+            // An optional iteration that took nothing ends an unbounded loop
+            // (the next one would do the same again); mandatory iterations
+            // and those of a bounded loop run in any case, as in Perl.
             pc = head.Next;
             continue;
           }
@@ -900,9 +904,9 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
 bool TREMatchEngine::PopThen(const TREBacktrackEntry& entry, int& pc, int& pos, TResult& result) {
   const TRENFAState& verb = program_->States[static_cast<std::size_t>(entry.State)];
   result = TResult::kFail;
-  if (verb.Alt < 0) {
-    return PopVerb(entry, pc, pos, result);
-  }
+  // Unwinds to the innermost enclosing alternation (verb.Alt), but never out
+  // of an assertion (it fails there as a whole) or a call (which fails);
+  // atomic groups pass it on. With none of these it acts as (*PRUNE).
   while (!stack_.empty()) {
     TREBacktrackEntry& top = stack_.back();
     if (IsTrail(top.Kind)) {
@@ -914,7 +918,7 @@ bool TREMatchEngine::PopThen(const TREBacktrackEntry& entry, int& pc, int& pos, 
       }
       continue;
     }
-    if ((top.Kind == ekBranch || top.Kind == ekAltEnd) && top.State == verb.Alt) {
+    if (verb.Alt >= 0 && (top.Kind == ekBranch || top.Kind == ekAltEnd) && top.State == verb.Alt) {
       if (top.Kind == ekAltEnd) {
         stack_.pop_back();
         return false;
@@ -924,10 +928,16 @@ bool TREMatchEngine::PopThen(const TREBacktrackEntry& entry, int& pc, int& pos, 
     if (top.Kind == ekBarrier) {
       const TREBacktrackEntry barrier = top;
       stack_.pop_back();
+      if (program_->States[static_cast<std::size_t>(barrier.State)].Kind == nkSuspend) {
+        registers_[static_cast<std::size_t>(register_barrier_)] = barrier.A;
+        continue;
+      }
       return PopBarrier(barrier, pc, pos);
     }
     stack_.pop_back();
   }
+  result = TResult::kSkip;
+  skip_position_ = -1;
   return false;
 }
 
@@ -949,13 +959,16 @@ bool TREMatchEngine::PopVerb(const TREBacktrackEntry& entry, int& pc, int& pos, 
       return false;
     }
   }
-  // The innermost of an unfinished assertion (atomic groups do not count)
-  // and a subroutine call confines the verb.
+  // The innermost unfinished negative or conditional assertion, or call,
+  // catches the verb; atomic groups and positive assertions pass it on.
   int assertion = registers_[static_cast<std::size_t>(register_barrier_)];
-  while (
-      assertion >= 0 &&
-      program_->States[static_cast<std::size_t>(stack_[static_cast<std::size_t>(assertion)].State)]
-              .Kind == nkSuspend) {
+  while (assertion >= 0) {
+    const TRENFAState& construct =
+        program_
+            ->States[static_cast<std::size_t>(stack_[static_cast<std::size_t>(assertion)].State)];
+    if (construct.Kind == nkIfMatch || IsNegativeAssertion(construct)) {
+      break;
+    }
     assertion = stack_[static_cast<std::size_t>(assertion)].A;
   }
   const int frame = registers_[static_cast<std::size_t>(register_frame_)];
