@@ -33,6 +33,8 @@ class FrmMainFixture : public ::testing::Test {
         ++worker.Fields().PrefItemDone;
         worker.SyncShowItemStatus();
       }
+      while (hold_until_stopped && !worker.Terminated())
+        platform::SleepFor(std::chrono::milliseconds(5));
     };
     config.sources = {source, source, source};
     ResetView();
@@ -96,6 +98,7 @@ class FrmMainFixture : public ::testing::Test {
   TFrmMain::Config config;
   int rows_per_prefecture = 1;
   bool fail_downloads = false;
+  bool hold_until_stopped = false;        // a source that works until the stop request
   std::vector<std::string> source_calls;  // UTF-8; written by the worker
   std::unique_ptr<TFrmMain> frm;          // ends before the dispatcher
 };

@@ -129,6 +129,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case kWmLoadSettings:
     case kWmReapWorker:
+    case kWmJobEnded:
       if (frm_)
         frm_->OnPrivateMessage(message);
       return 0;
@@ -173,8 +174,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       focus_parked_ = false;
       break;
     case WM_QUERYENDSESSION:
-      // Logging off closes the window as a close request does.
-      return !frm_ || frm_->FormCloseQuery() ? TRUE : FALSE;
+      // No box here: Windows shows the block reason set for a running job
+      // and lets the user decide.
+      return !frm_ || frm_->QueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      if (wparam != FALSE && frm_)
+        frm_->EndSession();
+      return 0;
     case WM_CLOSE:
       OnClose();
       return 0;
@@ -513,8 +519,15 @@ void MainWindow::SetTaskbarProgressState(TTaskBarProgressState state) {
   taskbar_.SetState(state);
 }
 
-void MainWindow::ShellOpen(const std::filesystem::path& file) {
-  OpenWithShell(window_.get(), file);
+bool MainWindow::ShellOpen(const std::filesystem::path& file) {
+  return OpenWithShell(window_.get(), file);
+}
+
+void MainWindow::SetShutdownBlockReason(const std::string& reason) {
+  if (reason.empty())
+    ShutdownBlockReasonDestroy(window_.get());
+  else
+    ShutdownBlockReasonCreate(window_.get(), Wide(reason).c_str());
 }
 
 OsVersion MainWindow::GetOsVersion() {

@@ -63,8 +63,9 @@ class MainWindow final : public MainWindowView {
   bool InitializeTaskbarAPI() override;
   void SetTaskbarProgressValue(std::uint64_t completed, std::uint64_t total) override;
   void SetTaskbarProgressState(TTaskBarProgressState state) override;
-  void ShellOpen(const std::filesystem::path& file) override;
+  bool ShellOpen(const std::filesystem::path& file) override;
   OsVersion GetOsVersion() override;
+  void SetShutdownBlockReason(const std::string& reason) override;
   void PostPrivateMessage(unsigned message) override;
   void EndApplication() override;
 
