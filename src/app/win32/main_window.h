@@ -79,9 +79,13 @@ class MainWindow final : public MainWindowView {
   void OnActivate(WPARAM wparam);
   LRESULT OnColorStatic(HDC dc, HWND control);
   void OnDpiChanged(unsigned dpi, const RECT& suggested);
+  // The window's size for `dpi`, for WM_GETDPISCALEDSIZE.
+  SIZE SizeForDpi(unsigned dpi) const;
+  // The caption and taskbar icons at the current DPI.
+  void ApplyIcons();
 
   void CreateControls();
-  // Sizes, positions and fonts at `dpi`.
+  // Sizes, positions and fonts at `dpi`; the status label as high as its font's lines.
   void Layout(unsigned dpi);
   HWND Child(Control control) const;
   // Keeps the keyboard focus on an enabled control when its control is disabled.
@@ -90,6 +94,8 @@ class MainWindow final : public MainWindowView {
   const TFrmMain::Config config_;
   std::optional<WindowClass> class_;
   WindowFonts fonts_;
+  IconHandle big_icon_;
+  IconHandle small_icon_;
   TaskbarProgress taskbar_;
   WindowDispatcher dispatcher_;
   TAltKeyFix alt_key_fix_;
