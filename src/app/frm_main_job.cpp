@@ -158,9 +158,7 @@ void TFrmMain::btnCancelClick(job::TMyThread* sender) {
   } else if (open_dialogs_ > 0) {
     return;
   }
-  // The worker runs until it has reported its end (its own flag is set
-  // only once its thread is under way, which may be after a quick Cancel).
-  const bool running = Worker != nullptr && !thread_end_seen_;
+  const bool running = Worker != nullptr && Worker->Fields().JobRunning;
 
   if (JobStatus == kJobStarted && running) {
     const WindowTexts& texts = Texts();

@@ -239,7 +239,7 @@ TEST_F(FrmMainTest, ClosingWhileTheCompletionQuestionIsOpenAsksNothingAboutTheJo
 // The user answers a question about a job that ends while the box is open:
 // the end waits for the answer, and the answer acts only on a job still
 // running. The question comes at once after the start, before the worker's
-// thread may have set its own running flag.
+// thread may have had its first turn.
 TEST_F(FrmMainTest, AnAnswerActsOnlyOnTheJobItWasAskedAbout) {
   struct Case {
     const char* name;
