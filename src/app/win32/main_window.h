@@ -34,6 +34,7 @@ class MainWindow final : public MainWindowView {
   // (FormShow). Throws std::runtime_error when the window cannot be made.
   void Create(int show_command);
   HWND handle() const { return window_.get(); }
+  const CheckList& area_list() const { return list_; }
 
   // For the message loop: true when the message was a dialog key (Tab,
   // arrows, access keys) and has been handled.
