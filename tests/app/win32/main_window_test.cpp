@@ -290,6 +290,18 @@ TEST_F(MainWindowTest, ADpiChangeRescalesLayoutFontsThemeAndIcons) {
   ExpectStatusLabelFitsItsFont();
 }
 
+TEST_F(MainWindowTest, TheListAndTheStatusLineHaveAccessibleNames) {
+  const ComPtr<IAccessible> list = ClientObject(Item(kIdLstArea));
+  const ComPtr<IAccessible> status = ClientObject(Item(kIdLblStatus));
+  ASSERT_TRUE(list && status);
+  EXPECT_EQ(NameOf(*list.get(), CHILDID_SELF), L"都道府県の選択");
+  EXPECT_EQ(NameOf(*status.get(), CHILDID_SELF), L"状態");
+  long count = 0;
+  list->get_accChildCount(&count);
+  EXPECT_EQ(count, 47);
+  EXPECT_EQ(NameOf(*list.get(), 47), L"沖縄県");
+}
+
 TEST_F(MainWindowTest, TheEndOfAnIdleSessionAsksNothingAndSavesTheSettings) {
   const HWND window = window_.handle();
   // A box here would run its own loop and never return.
