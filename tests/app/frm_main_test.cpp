@@ -266,7 +266,7 @@ TEST_F(FrmMainTest, AnAnswerActsOnlyOnTheJobItWasAskedAbout) {
     view.modal_loop = [&] {
       if (!waited) {
         waited = true;
-        ui.RunUntil([&] { return frm->JobEndPending(); });
+        ui.RunUntil([&] { return frm->JobEndPending() || frm->CurrentWorker() == nullptr; });
       }
       Pump();
     };
