@@ -85,6 +85,15 @@ int LineHeight(HWND window, const FontHandle& font) {
 
 }  // namespace
 
+RECT StatusLabelRect(int line_height, unsigned dpi) {
+  // Fonts with a taller line than the table's 12 pixels must not be clipped;
+  // the label then grows upwards, keeping clear of the progress bar.
+  const int height = std::max(Scale(kLblStatus.height, dpi), line_height);
+  const int top = std::min(Scale(kLblStatus.y, dpi), Scale(kPrgBar.y, dpi) - height);
+  const int left = Scale(kLblStatus.x, dpi);
+  return {left, top, left + Scale(kLblStatus.width, dpi), top + height};
+}
+
 MainWindow::MainWindow(TFrmMain::Config config) : config_(std::move(config)) {}
 
 MainWindow::~MainWindow() {
@@ -302,13 +311,9 @@ void MainWindow::Layout(unsigned dpi) {
   place(progress_, kPrgBar);
   list_.ApplyDpi(dpi);
 
-  // Fonts with a taller line than the table's 12 pixels must not be clipped;
-  // the label then grows upwards, keeping clear of the progress bar.
-  const int status_height =
-      std::max(Scale(kLblStatus.height, dpi), LineHeight(window_.get(), fonts_.ui));
-  const int status_top = std::min(Scale(kLblStatus.y, dpi), Scale(kPrgBar.y, dpi) - status_height);
-  SetWindowPos(status_, nullptr, Scale(kLblStatus.x, dpi), status_top, Scale(kLblStatus.width, dpi),
-               status_height, SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT status = StatusLabelRect(LineHeight(window_.get(), fonts_.ui), dpi);
+  SetWindowPos(status_, nullptr, status.left, status.top, status.right - status.left,
+               status.bottom - status.top, SWP_NOZORDER | SWP_NOACTIVATE);
 
   const auto font = [](HWND control, const FontHandle& handle) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(handle.get()), TRUE);

@@ -21,6 +21,10 @@
 
 namespace tenrovel::app::win32 {
 
+// The status label's place at `dpi` for a font whose lines are
+// `line_height` pixels high.
+RECT StatusLabelRect(int line_height, unsigned dpi);
+
 class MainWindow final : public MainWindowView {
  public:
   explicit MainWindow(TFrmMain::Config config);

@@ -253,6 +253,25 @@ class MainWindowTest : public ::testing::Test {
   MainWindow window_;
 };
 
+TEST(StatusLabel, IsAsHighAsItsFontsLinesAndClearOfTheProgressBar) {
+  const struct {
+    int line_height;
+    unsigned dpi;
+    RECT expected;
+  } cases[] = {
+      {12, 96, {8, 195, 306, 208}},    // the table's label
+      {16, 96, {8, 192, 306, 208}},    // a taller font: grows upwards
+      {14, 144, {12, 292, 459, 312}},  // 13 pixels at 150 % are 20
+      {22, 144, {12, 290, 459, 312}},
+  };
+  for (const auto& c : cases) {
+    const RECT rect = StatusLabelRect(c.line_height, c.dpi);
+    EXPECT_TRUE(EqualRect(&rect, &c.expected))
+        << c.line_height << "@" << c.dpi << ": " << rect.left << "," << rect.top << ","
+        << rect.right << "," << rect.bottom;
+  }
+}
+
 TEST_F(MainWindowTest, ADpiChangeRescalesLayoutFontsThemeAndIcons) {
   const HWND window = window_.handle();
   ASSERT_EQ(WindowDpi(window), kDesignDpi);  // Xvfb and Wine's default
