@@ -114,79 +114,70 @@ HRESULT AccessibleControl::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIA
   return E_NOTIMPL;
 }
 
-// Passes a call on to the standard object.
-#define TENROVEL_PASS_ON(call)                     \
-  do {                                             \
-    IAccessible* const inner = standard();         \
-    return inner != nullptr ? inner->call : kGone; \
-  } while (false)
-
 HRESULT AccessibleControl::get_accParent(IDispatch** parent) {
-  TENROVEL_PASS_ON(get_accParent(parent));
+  return PassOn(&IAccessible::get_accParent, parent);
 }
 HRESULT AccessibleControl::get_accChildCount(long* count) {
-  TENROVEL_PASS_ON(get_accChildCount(count));
+  return PassOn(&IAccessible::get_accChildCount, count);
 }
 HRESULT AccessibleControl::get_accChild(VARIANT child, IDispatch** object) {
-  TENROVEL_PASS_ON(get_accChild(child, object));
+  return PassOn(&IAccessible::get_accChild, child, object);
 }
 HRESULT AccessibleControl::get_accName(VARIANT child, BSTR* name) {
-  TENROVEL_PASS_ON(get_accName(child, name));
+  return PassOn(&IAccessible::get_accName, child, name);
 }
 HRESULT AccessibleControl::get_accValue(VARIANT child, BSTR* value) {
-  TENROVEL_PASS_ON(get_accValue(child, value));
+  return PassOn(&IAccessible::get_accValue, child, value);
 }
 HRESULT AccessibleControl::get_accDescription(VARIANT child, BSTR* description) {
-  TENROVEL_PASS_ON(get_accDescription(child, description));
+  return PassOn(&IAccessible::get_accDescription, child, description);
 }
 HRESULT AccessibleControl::get_accRole(VARIANT child, VARIANT* role) {
-  TENROVEL_PASS_ON(get_accRole(child, role));
+  return PassOn(&IAccessible::get_accRole, child, role);
 }
 HRESULT AccessibleControl::get_accState(VARIANT child, VARIANT* state) {
-  TENROVEL_PASS_ON(get_accState(child, state));
+  return PassOn(&IAccessible::get_accState, child, state);
 }
 HRESULT AccessibleControl::get_accHelp(VARIANT child, BSTR* help) {
-  TENROVEL_PASS_ON(get_accHelp(child, help));
+  return PassOn(&IAccessible::get_accHelp, child, help);
 }
 HRESULT AccessibleControl::get_accHelpTopic(BSTR* file, VARIANT child, long* topic) {
-  TENROVEL_PASS_ON(get_accHelpTopic(file, child, topic));
+  return PassOn(&IAccessible::get_accHelpTopic, file, child, topic);
 }
 HRESULT AccessibleControl::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
-  TENROVEL_PASS_ON(get_accKeyboardShortcut(child, shortcut));
+  return PassOn(&IAccessible::get_accKeyboardShortcut, child, shortcut);
 }
 HRESULT AccessibleControl::get_accFocus(VARIANT* child) {
-  TENROVEL_PASS_ON(get_accFocus(child));
+  return PassOn(&IAccessible::get_accFocus, child);
 }
 HRESULT AccessibleControl::get_accSelection(VARIANT* children) {
-  TENROVEL_PASS_ON(get_accSelection(children));
+  return PassOn(&IAccessible::get_accSelection, children);
 }
 HRESULT AccessibleControl::get_accDefaultAction(VARIANT child, BSTR* action) {
-  TENROVEL_PASS_ON(get_accDefaultAction(child, action));
+  return PassOn(&IAccessible::get_accDefaultAction, child, action);
 }
 HRESULT AccessibleControl::accSelect(long flags, VARIANT child) {
-  TENROVEL_PASS_ON(accSelect(flags, child));
+  return PassOn(&IAccessible::accSelect, flags, child);
 }
 HRESULT AccessibleControl::accLocation(long* left, long* top, long* width, long* height,
                                        VARIANT child) {
-  TENROVEL_PASS_ON(accLocation(left, top, width, height, child));
+  return PassOn(&IAccessible::accLocation, left, top, width, height, child);
 }
 HRESULT AccessibleControl::accNavigate(long direction, VARIANT start, VARIANT* end) {
-  TENROVEL_PASS_ON(accNavigate(direction, start, end));
+  return PassOn(&IAccessible::accNavigate, direction, start, end);
 }
 HRESULT AccessibleControl::accHitTest(long x, long y, VARIANT* child) {
-  TENROVEL_PASS_ON(accHitTest(x, y, child));
+  return PassOn(&IAccessible::accHitTest, x, y, child);
 }
 HRESULT AccessibleControl::accDoDefaultAction(VARIANT child) {
-  TENROVEL_PASS_ON(accDoDefaultAction(child));
+  return PassOn(&IAccessible::accDoDefaultAction, child);
 }
 HRESULT AccessibleControl::put_accName(VARIANT child, BSTR name) {
-  TENROVEL_PASS_ON(put_accName(child, name));
+  return PassOn(&IAccessible::put_accName, child, name);
 }
 HRESULT AccessibleControl::put_accValue(VARIANT child, BSTR value) {
-  TENROVEL_PASS_ON(put_accValue(child, value));
+  return PassOn(&IAccessible::put_accValue, child, value);
 }
-
-#undef TENROVEL_PASS_ON
 
 // --- CheckListAccessible ---
 

@@ -12,6 +12,7 @@
 #include <oleacc.h>
 
 #include <string>
+#include <utility>
 
 #include "app/win32/win_handles.h"
 
@@ -70,6 +71,15 @@ class AccessibleControl : public IAccessible {
   // The standard object, made on first use; null once the control has gone.
   IAccessible* standard();
   const std::wstring& name() const { return name_; }
+
+  // Passes a call on to the standard object.
+  template <typename... Parameters, typename... Arguments>
+  HRESULT PassOn(HRESULT (STDMETHODCALLTYPE IAccessible::*method)(Parameters...),
+                 Arguments&&... arguments) {
+    IAccessible* const inner = standard();
+    return inner != nullptr ? (inner->*method)(std::forward<Arguments>(arguments)...)
+                            : RPC_E_DISCONNECTED;
+  }
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
