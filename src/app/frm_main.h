@@ -27,8 +27,8 @@
 #include <optional>
 #include <string>
 
+#include "app/bank_table.h"
 #include "app/main_view.h"
-#include "job/bank.h"
 #include "job/job_callbacks.h"
 #include "job/job_request.h"
 #include "job/my_thread.h"
@@ -40,11 +40,21 @@ namespace tenrovel::app {
 
 class TFrmMain final : private job::JobCallbacks {
  public:
+  // The window's fields that the job-control rules name.
+  struct WindowFields {
+    int JobStatus = 0;  // the job status code (app/job_status.h)
+    // The worker of the current job; null when none, or once its end is handled.
+    job::TMyThread* Worker = nullptr;
+    std::filesystem::path OutputPath;
+    bool TaskbarReady = false;                          // the taskbar button can show progress
+    ScreenCursor SavedCursor = ScreenCursor::kDefault;  // restored when the job ends
+  };
+
   struct Config {
     std::filesystem::path settings_file;  // "rvl.ini"
     std::filesystem::path temp_file;      // "tmp.dat"
     job::SiteConfig sites;
-    job::BankSources sources;  // an empty one: that bank cannot be chosen yet
+    BankTable banks;  // a bank without a source is listed but cannot be collected yet
     job::Downloader download;
     // Whether the system refuses `path` for its length; empty: never.
     std::function<bool(const std::filesystem::path&)> path_too_long;
@@ -79,7 +89,7 @@ class TFrmMain final : private job::JobCallbacks {
   void EndSession();
 
   // --- The user's changes to controls; ignored while the control is disabled ---
-  void UserSelectBank(job::Bank bank);
+  void UserSelectBank(std::size_t bank);             // an index into the bank table
   void UserSetChkArea(bool checked);                 // then chkAreaClick
   void UserSetAreaChecked(int index, bool checked);  // then lstAreaClickCheck
   void UserSelectAreaItem(int index);
@@ -88,14 +98,10 @@ class TFrmMain final : private job::JobCallbacks {
   const ControlState& State(Control control) const;
   bool AreaChecked(int index) const { return area_checked_.at(static_cast<std::size_t>(index)); }
   int AreaItemIndex() const { return area_item_index_; }
-  job::Bank SelectedBank() const;
+  std::size_t SelectedBank() const;
   const ProgressBarState& Progress() const { return progress_; }
   const std::string& StatusText() const { return status_text_; }
-  int GetJobStatus() const { return JobStatus; }
-  const std::filesystem::path& GetOutputPath() const { return OutputPath; }
-  bool IsTaskbarReady() const { return TaskbarReady; }
-  // The worker of the current job (`Worker`), null when none or its end is handled.
-  const job::TMyThread* CurrentWorker() const { return Worker; }
+  const WindowFields& Fields() const { return fields_; }
   // Whether a worker thread still has to end (or to be joined).
   bool HasWorkerThread() const { return static_cast<bool>(thread_); }
   // The worker has ended, and its end waits for a box of ours to close.
@@ -110,7 +116,7 @@ class TFrmMain final : private job::JobCallbacks {
 
   ControlState& Mutable(Control control);
   void SetEnabled(Control control, bool enabled);
-  void SelectBank(job::Bank bank);
+  void SelectBank(std::size_t bank);
   // Runs chkAreaClick when the state changes and the handler is attached.
   void SetChkAreaChecked(bool checked);
   void SetAreaChecked(std::size_t index, bool checked);
@@ -151,11 +157,7 @@ class TFrmMain final : private job::JobCallbacks {
   ProgressBarState progress_;
   std::string status_text_;
 
-  int JobStatus = 0;
-  job::TMyThread* Worker = nullptr;
-  std::filesystem::path OutputPath;
-  bool TaskbarReady = false;
-  ScreenCursor SavedCursor = ScreenCursor::kDefault;
+  WindowFields fields_;
 
   std::unique_ptr<job::TMyThread> thread_;  // owns the worker until it is joined
   bool thread_end_seen_ = false;

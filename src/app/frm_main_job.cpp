@@ -1,6 +1,7 @@
 // TFrmMain and the job: starting it, cancelling it, the worker's callbacks
 // and settling every end.
 #include <chrono>
+#include <thread>
 #include <utility>
 
 #include "app/frm_main.h"
@@ -31,14 +32,14 @@ void TFrmMain::btnActionClick() {
     Ask(texts.msg_no_prefecture, texts.caption_error, kInformation);
     return;
   }
-  const job::Bank bank = SelectedBank();
-  if (!config_.sources.Available(bank)) {
-    Ask(SourceUnavailableMessage(bank), texts.caption_error, kInformation);
+  const BankRow& bank = config_.banks[SelectedBank()];
+  if (!bank.Available()) {
+    Ask(SourceUnavailableMessage(bank.facts), texts.caption_error, kInformation);
     return;
   }
 
-  const std::string proposal = DefaultOutputFileName(bank);
-  OutputPath = PathFromCp932(proposal);
+  const std::string proposal = DefaultOutputFileName(bank.facts);
+  fields_.OutputPath = PathFromCp932(proposal);
   SaveDialogRequest dialog;
   dialog.title = texts.save_title;
   dialog.filter = texts.save_filter;
@@ -47,16 +48,16 @@ void TFrmMain::btnActionClick() {
   const auto chosen = AskSavePath(dialog);
   if (!chosen || !ConfirmReplaceAddedName(*chosen))
     return;
-  OutputPath = WithCsvExtension(*chosen);
+  fields_.OutputPath = WithCsvExtension(*chosen);
 
-  if (platform::FileExists(OutputPath) && !platform::DeleteFileAt(OutputPath)) {
+  if (platform::FileExists(fields_.OutputPath) && !platform::DeleteFileAt(fields_.OutputPath)) {
     Ask(FileUnavailableMessage(), texts.caption_error, kInformation);
     return;
   }
 
   ++job_serial_;
-  JobStatus = kJobStarted;
-  SavedCursor = view_.GetScreenCursor();
+  fields_.JobStatus = kJobStarted;
+  fields_.SavedCursor = view_.GetScreenCursor();
   view_.SetScreenCursor(ScreenCursor::kAppStarting);
 
   SetSelectionEnabled(false);
@@ -72,7 +73,7 @@ void TFrmMain::btnActionClick() {
   view_.Repaint();
   view_.SetShutdownBlockReason(texts.shutdown_reason);
 
-  if (Worker == nullptr)
+  if (fields_.Worker == nullptr)
     StartWorker();
 }
 
@@ -89,7 +90,7 @@ bool TFrmMain::ConfirmReplaceAddedName(const std::filesystem::path& chosen) {
 
 const std::string& TFrmMain::FileUnavailableMessage() const {
   const WindowTexts& texts = Texts();
-  if (config_.path_too_long && config_.path_too_long(OutputPath))
+  if (config_.path_too_long && config_.path_too_long(fields_.OutputPath))
     return texts.msg_path_too_long;
   return texts.msg_file_in_use;
 }
@@ -127,24 +128,25 @@ void TFrmMain::DialogClosed() {
 }
 
 void TFrmMain::StartWorker() {
+  const BankRow& bank = config_.banks[SelectedBank()];
   job::JobRequest request;
-  request.bank = SelectedBank();
+  request.bank = bank.facts;
+  request.source = bank.source;
   request.checked = area_checked_;
-  request.output_path = OutputPath;
+  request.output_path = fields_.OutputPath;
   request.temp_path = config_.temp_file;
   request.sites = config_.sites;
-  request.sources = config_.sources;
   request.download = config_.download;
   job::JobCallbacks& callbacks = *this;
   thread_ = std::make_unique<job::TMyThread>(std::move(request), ui_, callbacks);
   thread_end_seen_ = false;
-  Worker = thread_.get();
+  fields_.Worker = thread_.get();
   thread_->Start();
 }
 
 void TFrmMain::btnCancelClick(job::TMyThread* sender) {
   if (sender != nullptr) {
-    if (sender != Worker) {
+    if (sender != fields_.Worker) {
       EndOfDetachedWorker();
       return;
     }
@@ -158,47 +160,47 @@ void TFrmMain::btnCancelClick(job::TMyThread* sender) {
   } else if (open_dialogs_ > 0) {
     return;
   }
-  const bool running = Worker != nullptr && Worker->Fields().JobRunning;
+  const bool running = fields_.Worker != nullptr && fields_.Worker->Fields().JobRunning;
 
-  if (JobStatus == kJobStarted && running) {
+  if (fields_.JobStatus == kJobStarted && running) {
     const WindowTexts& texts = Texts();
     const unsigned asked_about = job_serial_;
     const int answer =
         Ask(texts.msg_cancel_question, texts.caption_cancel, kMbYesNo | kMbIconQuestion);
-    const bool still_running = asked_about == job_serial_ && JobStatus == kJobStarted &&
-                               Worker != nullptr && !thread_end_seen_;
+    const bool still_running = asked_about == job_serial_ && fields_.JobStatus == kJobStarted &&
+                               fields_.Worker != nullptr && !thread_end_seen_;
     if (answer == kIdYes && still_running) {
-      JobStatus = kJobCancelled;
-      Worker->RequestStop();
+      fields_.JobStatus = kJobCancelled;
+      fields_.Worker->RequestStop();
     }
-  } else if (JobStatus == kJobStarted) {
-    const job::TMyThread* worker = std::exchange(Worker, nullptr);
+  } else if (fields_.JobStatus == kJobStarted) {
+    const job::TMyThread* worker = std::exchange(fields_.Worker, nullptr);
     end_pending_ = false;
     const int rows = worker != nullptr ? worker->Fields().RowWritten.load() : job::kNoRowWritten;
     if (worker != nullptr && worker->Fields().OutputOpenFailed)
-      JobStatus = kJobOutputUnavailable;
+      fields_.JobStatus = kJobOutputUnavailable;
     else if (rows == job::kNoRowWritten)
-      JobStatus = kJobNothingFound;
+      fields_.JobStatus = kJobNothingFound;
     else if (rows == job::kSiteUnreachable)
-      JobStatus = kJobSiteUnreachable;
-    FinishJob(JobStatus);
-  } else if (JobStatus == kJobCloseRequested && running) {
-    Worker->RequestStop();
-    JobStatus = kJobExitAfterWorker;
+      fields_.JobStatus = kJobSiteUnreachable;
+    FinishJob(fields_.JobStatus);
+  } else if (fields_.JobStatus == kJobCloseRequested && running) {
+    fields_.Worker->RequestStop();
+    fields_.JobStatus = kJobExitAfterWorker;
   } else {
     // Cancel pressed again while the job stops, or the worker has ended
     // after a cancel or a close request.
-    Worker = nullptr;
+    fields_.Worker = nullptr;
     end_pending_ = false;
-    FinishJob(JobStatus);
+    FinishJob(fields_.JobStatus);
   }
 }
 
 void TFrmMain::OnJobEnded() {
-  if (!end_pending_ || open_dialogs_ > 0 || Worker == nullptr)
+  if (!end_pending_ || open_dialogs_ > 0 || fields_.Worker == nullptr)
     return;
   end_pending_ = false;
-  btnCancelClick(Worker);
+  btnCancelClick(fields_.Worker);
   ReapWorker();
 }
 
@@ -212,7 +214,7 @@ void TFrmMain::EndOfDetachedWorker() {
 
 void TFrmMain::FinishJob(int status) {
   const WindowTexts& texts = Texts();
-  view_.SetScreenCursor(SavedCursor);
+  view_.SetScreenCursor(fields_.SavedCursor);
   view_.SetShutdownBlockReason("");
   // The job is over: a close from here on asks nothing about it.
   SetEnabled(Control::btnCancel, false);
@@ -223,9 +225,9 @@ void TFrmMain::FinishJob(int status) {
       const int answer = Ask(texts.msg_completed, texts.caption_finished,
                              kMbYesNo | kMbIconQuestion | kMbDefButton2 | kMbTopmost);
       if (answer == kIdYes) {
-        if (!platform::FileExists(OutputPath))
+        if (!platform::FileExists(fields_.OutputPath))
           Ask(texts.msg_file_not_found, texts.caption_error, kInformation);
-        else if (!view_.ShellOpen(OutputPath))
+        else if (!view_.ShellOpen(fields_.OutputPath))
           Ask(texts.msg_open_failed, texts.caption_error, kInformation);
       }
       break;
@@ -247,7 +249,7 @@ void TFrmMain::FinishJob(int status) {
     default:  // cancelled, or a code without a message
       break;
   }
-  if (TaskbarReady)
+  if (fields_.TaskbarReady)
     view_.SetTaskbarProgressState(TTaskBarProgressState::tbpsNone);
 
   SetStatusText("");
@@ -273,26 +275,26 @@ void TFrmMain::ReapWorker() {
 }
 
 void TFrmMain::OnInitProgress(job::TMyThread& worker) {
-  if (&worker != Worker)
+  if (&worker != fields_.Worker)
     return;
   SetProgress({0, 0, worker.Fields().PrefCount, 1, progress_.visible});
 }
 
 void TFrmMain::OnStepProgress(job::TMyThread& worker) {
-  if (&worker != Worker)
+  if (&worker != fields_.Worker)
     return;
   ProgressBarState bar = progress_;
   bar.position += bar.step;
   if (bar.position > bar.max)  // as a Windows progress bar, it starts over
     bar.position = bar.min;
   SetProgress(bar);
-  if (TaskbarReady)
+  if (fields_.TaskbarReady)
     view_.SetTaskbarProgressValue(static_cast<std::uint64_t>(bar.position),
                                   static_cast<std::uint64_t>(bar.max));
 }
 
 void TFrmMain::OnShowItemStatus(job::TMyThread& worker) {
-  if (&worker != Worker)
+  if (&worker != fields_.Worker)
     return;
   SetStatusText(job::StatusLine(CheckedBankCaption(), worker.Fields()));
 }
@@ -329,7 +331,7 @@ void TFrmMain::EndSession() {
     ui_.Close();
     for (auto waited = std::chrono::milliseconds(0);
          thread_->Fields().JobRunning && waited < kSessionEndWait; waited += kSessionEndPoll)
-      platform::SleepFor(kSessionEndPoll);
+      std::this_thread::sleep_for(kSessionEndPoll);
   }
   SaveSettings();
   platform::DeleteFileAt(config_.temp_file);  // the worker's own removal may not have come

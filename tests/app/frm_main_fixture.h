@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/frm_main.h"
@@ -34,13 +35,15 @@ class FrmMainFixture : public ::testing::Test {
         worker.SyncShowItemStatus();
       }
       while (hold_until_stopped && !worker.Terminated())
-        platform::SleepFor(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     };
-    config.sources = {source, source, source};
+    config.banks = Banks();
+    for (BankRow& bank : config.banks)
+      bank.source = source;
     ResetView();
     config.download = [](const std::string&, const std::filesystem::path&,
                          const std::atomic<bool>*) {
-      return job::DownloadOutcome{false, "refused"};
+      return platform::DownloadResult{false, "refused"};
     };
   }
 

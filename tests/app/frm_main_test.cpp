@@ -8,7 +8,6 @@
 
 #include "app/job_status.h"
 #include "frm_main_fixture.h"
-#include "job/bank.h"
 #include "platform/ini_file.h"
 
 namespace tenrovel::app {
@@ -116,7 +115,7 @@ TEST_F(FrmMainTest, TaskbarProgressFromWindows7On) {
     screen.taskbar_api = c.api;
     TFrmMain window(screen, ui, config);
     window.FormCreate();
-    EXPECT_EQ(window.IsTaskbarReady(), c.ready) << c.version.major << "." << c.version.minor;
+    EXPECT_EQ(window.Fields().TaskbarReady, c.ready) << c.version.major << "." << c.version.minor;
     EXPECT_EQ(screen.taskbar_inits, IsWindows7OrLater(c.version) ? 1 : 0);
   }
 }
@@ -143,14 +142,14 @@ TEST_F(FrmMainTest, TheCheckAllBoxAndTheListFollowEachOther) {
 }
 
 TEST_F(FrmMainTest, StartRefusesWithoutPrefectureOrAvailableSource) {
-  config.sources.smbc = nullptr;
+  config.banks[kSmbc].source = nullptr;
   Open();
   Select({});
   frm->btnActionClick();
   EXPECT_EQ(view.boxes, Boxes{kNoPrefectureBox});
 
   Select({12});
-  frm->UserSelectBank(job::Bank::kSmbc);
+  frm->UserSelectBank(kSmbc);
   frm->btnActionClick();
   ASSERT_EQ(view.boxes.size(), 2u);
   EXPECT_EQ(view.boxes[1],
@@ -162,7 +161,7 @@ TEST_F(FrmMainTest, StartRefusesWithoutPrefectureOrAvailableSource) {
 
 TEST_F(FrmMainTest, TheSaveDialogProposesTheBanksFileAndMayBeCancelled) {
   Open();
-  frm->UserSelectBank(job::Bank::kSmbc);
+  frm->UserSelectBank(kSmbc);
   view.save_answer.reset();
   view.status.clear();
   frm->btnActionClick();
@@ -181,7 +180,7 @@ TEST_F(FrmMainTest, TheSaveDialogProposesTheBanksFileAndMayBeCancelled) {
 TEST_F(FrmMainTest, ACompletedJobOffersToOpenItsFile) {
   Open();
   Select({0, 12});
-  frm->UserSelectBank(job::Bank::kMufg);
+  frm->UserSelectBank(kMufg);
   std::vector<std::string> statuses;
   view.on_status = [&](const std::string& text) { statuses.push_back(text); };
   view.answers = {kIdYes};
@@ -190,8 +189,8 @@ TEST_F(FrmMainTest, ACompletedJobOffersToOpenItsFile) {
   Start("report");
 
   // Running: selection locked, cancel possible, work cursor.
-  EXPECT_EQ(frm->GetJobStatus(), kJobStarted);
-  EXPECT_EQ(frm->GetOutputPath(), folder.path() / "report.csv");
+  EXPECT_EQ(frm->Fields().JobStatus, kJobStarted);
+  EXPECT_EQ(frm->Fields().OutputPath, folder.path() / "report.csv");
   EXPECT_FALSE(view.Of(Control::btnAction).enabled);
   EXPECT_FALSE(view.Of(Control::lstArea).enabled);
   EXPECT_TRUE(view.Of(Control::btnCancel).enabled);
@@ -266,7 +265,7 @@ TEST_F(FrmMainTest, AnAnswerActsOnlyOnTheJobItWasAskedAbout) {
     view.modal_loop = [&] {
       if (!waited) {
         waited = true;
-        ui.RunUntil([&] { return frm->JobEndPending() || frm->CurrentWorker() == nullptr; });
+        ui.RunUntil([&] { return frm->JobEndPending() || frm->Fields().Worker == nullptr; });
       }
       Pump();
     };
@@ -279,7 +278,7 @@ TEST_F(FrmMainTest, AnAnswerActsOnlyOnTheJobItWasAskedAbout) {
     EXPECT_EQ(view.most_open_dialogs, 1);
     EXPECT_EQ(view.ended, c.ends_program);
     EXPECT_EQ(platform::ReadFileBytes(folder.path() / "out.csv").value_or(""),
-              job::HeaderRow(job::Bank::kMizuho) + "\r\nrow\r\nrow\r\n");
+              Banks()[kMizuho].facts.header_row + "\r\nrow\r\nrow\r\n");
     if (!c.ends_program)
       ExpectRestored();
     frm.reset();
@@ -305,7 +304,7 @@ TEST_F(FrmMainTest, SigningOutDuringAJobStopsItAndKeepsWhatItWrote) {
   frm.reset();
   EXPECT_EQ(source_calls, Calls{"01"});
   EXPECT_EQ(platform::ReadFileBytes(folder.path() / "out.csv").value_or(""),
-            job::HeaderRow(job::Bank::kMizuho) + "\r\nrow\r\n");
+            Banks()[kMizuho].facts.header_row + "\r\nrow\r\n");
 }
 
 TEST_F(FrmMainTest, ANameTheDialogDidNotCheckIsReplacedOnlyWhenConfirmed) {
@@ -327,7 +326,7 @@ TEST_F(FrmMainTest, ANameTheDialogDidNotCheckIsReplacedOnlyWhenConfirmed) {
   RunToEnd();
   EXPECT_EQ(view.boxes, (Boxes{question, question, kCompletedBox}));
   EXPECT_EQ(platform::ReadFileBytes(target).value_or(""),
-            job::HeaderRow(job::Bank::kMizuho) + "\r\nrow\r\n");
+            Banks()[kMizuho].facts.header_row + "\r\nrow\r\n");
 }
 
 TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
@@ -359,7 +358,7 @@ TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
     Select({3});
     Start("x.csv");
     RunToEnd();
-    EXPECT_EQ(frm->GetJobStatus(), c.status);
+    EXPECT_EQ(frm->Fields().JobStatus, c.status);
     EXPECT_EQ(view.boxes, Boxes{c.box});
     ExpectRestored();
     frm.reset();
@@ -375,7 +374,7 @@ TEST_F(FrmMainTest, AnExistingOutputFileIsReplacedOrTheStartRefused) {
   Start("old.csv");
   RunToEnd();
   EXPECT_EQ(platform::ReadFileBytes(target).value_or(""),
-            job::HeaderRow(job::Bank::kMizuho) + "\r\nrow\r\n");
+            Banks()[kMizuho].facts.header_row + "\r\nrow\r\n");
 
   // A file that another program holds open cannot be deleted on Windows;
   // where an open file can be deleted there is nothing to test.
@@ -399,7 +398,7 @@ TEST_F(FrmMainTest, CancelAnsweredYesEndsTheJobAfterTheCurrentPrefecture) {
   When("岩手県", 1, [&] {
     view.answers.push_back(kIdYes);
     frm->btnCancelClick();
-    EXPECT_EQ(frm->GetJobStatus(), kJobCancelled);
+    EXPECT_EQ(frm->Fields().JobStatus, kJobCancelled);
   });
   Start();
   RunToEnd();
@@ -407,7 +406,7 @@ TEST_F(FrmMainTest, CancelAnsweredYesEndsTheJobAfterTheCurrentPrefecture) {
   EXPECT_EQ(view.boxes, Boxes{kCancelBox});
   EXPECT_EQ(view.taskbar_states,
             std::vector<TTaskBarProgressState>{TTaskBarProgressState::tbpsNone});
-  EXPECT_TRUE(frm->CurrentWorker() == nullptr);
+  EXPECT_TRUE(frm->Fields().Worker == nullptr);
   ExpectRestored();
 }
 
@@ -433,7 +432,7 @@ TEST_F(FrmMainTest, CancelAnsweredNoLetsTheJobGoOn) {
   When("岩手県", 1, [&] {
     view.answers.push_back(kIdNo);
     frm->btnCancelClick();
-    EXPECT_EQ(frm->GetJobStatus(), kJobStarted);
+    EXPECT_EQ(frm->Fields().JobStatus, kJobStarted);
   });
   view.answers = {kIdNo};  // the completion question
   Start();
@@ -453,7 +452,7 @@ TEST_F(FrmMainTest, ASecondCancelReturnsToIdleButTheStartWaitsForTheWorker) {
     frm->btnCancelClick();
     When("岩手県", 2, [&] {
       frm->btnCancelClick();  // JobStatus 2, the worker still running
-      EXPECT_TRUE(frm->CurrentWorker() == nullptr);
+      EXPECT_TRUE(frm->Fields().Worker == nullptr);
       EXPECT_TRUE(view.Of(Control::lstArea).enabled);
       EXPECT_FALSE(view.Of(Control::btnCancel).enabled);
       start_enabled_before_the_end = view.Of(Control::btnAction).enabled;
@@ -470,11 +469,11 @@ TEST_F(FrmMainTest, ASecondCancelReturnsToIdleButTheStartWaitsForTheWorker) {
 TEST_F(FrmMainTest, ClosingDuringAJobAnsweredYesEndsTheProgramOnceTheWorkerHasEnded) {
   Open();
   Select({0, 1, 2, 3, 4});
-  frm->UserSelectBank(job::Bank::kMufg);
+  frm->UserSelectBank(kMufg);
   When("岩手県", 1, [&] {
     view.answers.push_back(kIdYes);
     EXPECT_FALSE(frm->FormCloseQuery());
-    EXPECT_EQ(frm->GetJobStatus(), kJobExitAfterWorker);
+    EXPECT_EQ(frm->Fields().JobStatus, kJobExitAfterWorker);
     EXPECT_FALSE(view.ended);
   });
   Start();
@@ -492,7 +491,7 @@ TEST_F(FrmMainTest, ClosingDuringAJobAnsweredNoLetsTheJobGoOn) {
   When("青森県", 1, [&] {
     view.answers.push_back(kIdNo);
     EXPECT_FALSE(frm->FormCloseQuery());
-    EXPECT_EQ(frm->GetJobStatus(), kJobStarted);
+    EXPECT_EQ(frm->Fields().JobStatus, kJobStarted);
   });
   view.answers = {kIdNo};  // the completion question
   Start();
