@@ -78,14 +78,24 @@ void TFrmMain::OnPrivateMessage(unsigned message) {
     LoadSettings();
   else if (message == kWmReapWorker)
     ReapWorker();
+  else if (message == kWmJobEnded)
+    OnJobEnded();
 }
 
 bool TFrmMain::FormCloseQuery() {
   if (State(Control::btnCancel).enabled) {
+    // A question of ours is still open: it is answered first.
+    if (open_dialogs_ > 0)
+      return false;
     const WindowTexts& texts = Texts();
-    const int answer = view_.ShowMessageBox(texts.msg_close_question, texts.caption_close,
-                                            kMbYesNo | kMbIconQuestion | kMbTopmost);
-    if (answer == kIdYes) {
+    const unsigned asked_about = job_serial_;
+    const int asked_status = fields_.JobStatus;
+    const int answer =
+        Ask(texts.msg_close_question, texts.caption_close, kMbYesNo | kMbIconQuestion | kMbTopmost);
+    // If the job has ended meanwhile, its end (still waiting for this box)
+    // ends the program instead of showing its outcome.
+    if (answer == kIdYes && asked_about == job_serial_ && asked_status == fields_.JobStatus &&
+        State(Control::btnCancel).enabled) {
       fields_.JobStatus =
           fields_.JobStatus == kJobCloseRequested ? kJobExitAfterWorker : kJobCloseRequested;
       btnCancelClick();

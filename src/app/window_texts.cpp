@@ -38,6 +38,14 @@ WindowTexts MakeTexts() {
   t.msg_close_question = cp932("取得処理の実行中ですが終了しますか？");
   t.msg_completed = cp932("店舗情報の取得が完了しました。\n保存したファイルを開きますか？");
   t.msg_source_unavailable_suffix = cp932("の取得には、まだ対応していません。");
+  t.msg_path_too_long = cp932("選択されたファイルのパスが長すぎる為\n開くことができませんでした。");
+  t.msg_open_failed = cp932("保存したファイルを開くことができませんでした。");
+  t.caption_overwrite = cp932("上書き確認");
+  t.msg_overwrite_suffix = cp932(" は既に存在します。\n上書きしますか？");
+
+  t.accessible_list = cp932("都道府県の選択");
+  t.accessible_status = cp932("状態");
+  t.shutdown_reason = cp932("店舗情報を取得中です");
   return t;
 }
 

@@ -36,6 +36,15 @@ struct WindowTexts {
   std::string msg_close_question;
   std::string msg_completed;
   std::string msg_source_unavailable_suffix;  // after the bank name
+  std::string msg_path_too_long;
+  std::string msg_open_failed;       // the saved file could not be opened
+  std::string caption_overwrite;     // "上書き確認"
+  std::string msg_overwrite_suffix;  // after the file name
+
+  // Read by assistive technology and shown by Windows at sign-out.
+  std::string accessible_list;    // lstArea's name
+  std::string accessible_status;  // lblStatus's name
+  std::string shutdown_reason;    // while a job runs
 };
 
 const WindowTexts& Texts();

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/frm_main.h"
@@ -33,6 +34,8 @@ class FrmMainFixture : public ::testing::Test {
         ++worker.Fields().PrefItemDone;
         worker.SyncShowItemStatus();
       }
+      while (hold_until_stopped && !worker.Terminated())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     };
     config.banks = Banks();
     for (BankRow& bank : config.banks)
@@ -98,6 +101,7 @@ class FrmMainFixture : public ::testing::Test {
   TFrmMain::Config config;
   int rows_per_prefecture = 1;
   bool fail_downloads = false;
+  bool hold_until_stopped = false;        // a source that works until the stop request
   std::vector<std::string> source_calls;  // UTF-8; written by the worker
   std::unique_ptr<TFrmMain> frm;          // ends before the dispatcher
 };

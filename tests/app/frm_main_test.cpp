@@ -29,6 +29,10 @@ const ShownBox kCloseBox{"取得処理の実行中ですが終了しますか？
                          kMbYesNo | kMbIconQuestion | kMbTopmost};
 const ShownBox kCompletedBox{"店舗情報の取得が完了しました。\n保存したファイルを開きますか？",
                              "処理確認", kMbYesNo | kMbIconQuestion | kMbDefButton2 | kMbTopmost};
+const ShownBox kOpenFailedBox{"保存したファイルを開くことができませんでした。", "Error", kInfo};
+const ShownBox kTooLongBox{"選択されたファイルのパスが長すぎる為\n開くことができませんでした。",
+                           "Error", kInfo};
+const char* const kShutdownReason = "店舗情報を取得中です";
 
 using Boxes = std::vector<ShownBox>;
 using Calls = std::vector<std::string>;
@@ -165,6 +169,7 @@ TEST_F(FrmMainTest, StartStopsWithoutPrefectureAvailableSourceOrChosenFile) {
   EXPECT_EQ(platform::Cp932ToUtf8(dialog.title), "取得情報の保存先を指定してください");
   EXPECT_EQ(platform::Cp932ToUtf8(dialog.filter), "CSVファイル (*.csv)|*.csv");
   EXPECT_TRUE(dialog.overwrite_prompt && dialog.hide_read_only && dialog.resizable);
+  EXPECT_EQ(dialog.default_extension, "csv");  // so its overwrite question sees report.csv
   EXPECT_FALSE(frm->HasWorkerThread());
   ExpectIdle();
   EXPECT_FALSE(platform::FileExists(config.settings_file));
@@ -177,6 +182,8 @@ TEST_F(FrmMainTest, ACompletedJobOffersToOpenItsFile) {
   std::vector<std::string> statuses;
   view.on_status = [&](const std::string& text) { statuses.push_back(text); };
   view.answers = {kIdYes};
+  bool cancel_enabled_at_the_end = true;
+  view.modal_loop = [&] { cancel_enabled_at_the_end = view.Of(Control::btnCancel).enabled; };
   Start("report");
 
   // Running: selection locked, cancel possible, work cursor.
@@ -206,7 +213,118 @@ TEST_F(FrmMainTest, ACompletedJobOffersToOpenItsFile) {
   EXPECT_EQ(view.opened, std::vector<std::filesystem::path>{folder.path() / "report.csv"});
   EXPECT_EQ(view.taskbar_states,
             std::vector<TTaskBarProgressState>{TTaskBarProgressState::tbpsNone});
+  EXPECT_FALSE(cancel_enabled_at_the_end);
+  EXPECT_EQ(view.shutdown_reasons, (Calls{kShutdownReason, ""}));
+  ASSERT_FALSE(view.focused.empty());
+  EXPECT_EQ(view.focused.back(), Control::btnAction);
   ExpectRestored();
+}
+
+TEST_F(FrmMainTest, ClosingWhileTheCompletionQuestionIsOpenAsksNothingAboutTheJob) {
+  Open();
+  Select({0});
+  bool could_close = false;
+  view.modal_loop = [&] { could_close = frm->FormCloseQuery(); };
+  view.answers = {kIdNo};
+  Start();
+  RunToEnd();
+  EXPECT_TRUE(could_close);
+  EXPECT_EQ(view.boxes, Boxes{kCompletedBox});
+  EXPECT_TRUE(platform::FileExists(config.settings_file));
+}
+
+// The user answers a question about a job that ends while the box is open:
+// the end waits for the answer, and the answer acts only on a job still
+// running. The question comes at once after the start, before the worker's
+// thread may have had its first turn.
+TEST_F(FrmMainTest, AnAnswerActsOnlyOnTheJobItWasAskedAbout) {
+  struct Case {
+    const char* name;
+    bool close;  // the close question, else the cancel question
+    int answer;
+    Boxes boxes;
+    bool ends_program;
+  };
+  const Case cases[] = {
+      {"cancel yes", false, kIdYes, {kCancelBox, kCompletedBox}, false},
+      {"cancel no", false, kIdNo, {kCancelBox, kCompletedBox}, false},
+      {"close no", true, kIdNo, {kCloseBox, kCompletedBox}, false},
+      // Last: ending the program closes the dispatcher that the cases share.
+      {"close yes", true, kIdYes, {kCloseBox}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetView();
+    Open();
+    Select({0, 1});
+    view.answers = {c.answer, kIdNo};
+    Start();
+    bool waited = false;
+    view.modal_loop = [&] {
+      if (!waited) {
+        waited = true;
+        ui.RunUntil([&] { return frm->JobEndPending() || frm->Fields().Worker == nullptr; });
+      }
+      Pump();
+    };
+    if (c.close)
+      EXPECT_FALSE(frm->FormCloseQuery());
+    else
+      frm->btnCancelClick();
+    RunToEnd();
+    EXPECT_EQ(view.boxes, c.boxes);
+    EXPECT_EQ(view.most_open_dialogs, 1);
+    EXPECT_EQ(view.ended, c.ends_program);
+    EXPECT_EQ(platform::ReadFileBytes(folder.path() / "out.csv").value_or(""),
+              Banks()[kMizuho].facts.header_row + "\r\nrow\r\nrow\r\n");
+    if (!c.ends_program)
+      ExpectRestored();
+    frm.reset();
+  }
+}
+
+TEST_F(FrmMainTest, SigningOutDuringAJobStopsItAndKeepsWhatItWrote) {
+  hold_until_stopped = true;
+  Open();
+  EXPECT_TRUE(frm->QueryEndSession());
+  Select({0, 1});
+  Start();
+  ui.RunUntil([&] { return view.status.find("北海道") != std::string::npos; });
+  EXPECT_EQ(view.shutdown_reasons, Calls{kShutdownReason});
+  EXPECT_FALSE(frm->QueryEndSession());
+  std::ofstream(config.temp_file) << "left over";
+  frm->EndSession();
+  EXPECT_TRUE(view.ended);
+  EXPECT_TRUE(view.boxes.empty());
+  EXPECT_EQ(platform::IniReadString(config.settings_file, "Config", "Area", ""),
+            "11" + std::string(45, '0'));
+  EXPECT_FALSE(platform::FileExists(config.temp_file));
+  frm.reset();
+  EXPECT_EQ(source_calls, Calls{"01"});
+  EXPECT_EQ(platform::ReadFileBytes(folder.path() / "out.csv").value_or(""),
+            Banks()[kMizuho].facts.header_row + "\r\nrow\r\n");
+}
+
+TEST_F(FrmMainTest, ANameTheDialogDidNotCheckIsReplacedOnlyWhenConfirmed) {
+  const ShownBox question{"x.txt.csv は既に存在します。\n上書きしますか？", "上書き確認",
+                          kMbYesNo | kMbIconWarning | kMbDefButton2};
+  Open();
+  Select({0});
+  const auto target = folder.path() / "x.txt.csv";
+  std::ofstream(target) << "old";
+  view.answers = {kIdNo};
+  Start("x.txt");
+  EXPECT_EQ(view.boxes, Boxes{question});
+  EXPECT_FALSE(frm->HasWorkerThread());
+  EXPECT_EQ(platform::ReadFileBytes(target).value_or(""), "old");
+  ExpectIdle();
+
+  view.answers = {kIdYes, kIdNo};
+  Start("x.txt");
+  RunToEnd();
+  EXPECT_EQ(view.boxes, (Boxes{question, question, kCompletedBox}));
+  EXPECT_EQ(platform::ReadFileBytes(target).value_or(""),
+            Banks()[kMizuho].facts.header_row + "\r\nrow\r\n");
 }
 
 TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
@@ -215,13 +333,15 @@ TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
     int rows;
     bool fail_downloads;
     bool output_is_folder;
+    bool path_too_long;
     int status;
     ShownBox box;
   };
   const Case cases[] = {
-      {"nothing found", 0, false, false, kJobNothingFound, kNothingFoundBox},
-      {"site unreachable", 0, true, false, kJobSiteUnreachable, kUnreachableBox},
-      {"output unavailable", 1, false, true, kJobOutputUnavailable, kInUseBox},
+      {"nothing found", 0, false, false, false, kJobNothingFound, kNothingFoundBox},
+      {"site unreachable", 0, true, false, false, kJobSiteUnreachable, kUnreachableBox},
+      {"output unavailable", 1, false, true, false, kJobOutputUnavailable, kInUseBox},
+      {"output path too long", 1, false, true, true, kJobOutputUnavailable, kTooLongBox},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -231,6 +351,7 @@ TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
     std::filesystem::remove(folder.path() / "x.csv");
     if (c.output_is_folder)
       std::filesystem::create_directory(folder.path() / "x.csv");
+    config.path_too_long = [&](const std::filesystem::path&) { return c.path_too_long; };
     Open();
     Select({3});
     Start("x.csv");
@@ -381,9 +502,11 @@ TEST_F(FrmMainTest, FinishJobByStatus) {
     Boxes boxes;
     bool opened;
     bool ends_program;
+    bool shell_works = true;
   };
   // The codes that real jobs end with in the tests above are left out.
   const Case cases[] = {
+      {kJobStarted, {kIdYes}, true, {kCompletedBox, kOpenFailedBox}, true, false, false},
       {kJobStarted, {kIdYes}, false, {kCompletedBox, kFileGoneBox}, false, false},
       {kJobStarted, {kIdNo}, true, {kCompletedBox}, false, false},
       {4, {}, true, {}, false, false},
@@ -403,6 +526,7 @@ TEST_F(FrmMainTest, FinishJobByStatus) {
     view.boxes.clear();
     view.taskbar_states.clear();
     view.answers = c.answers;
+    view.shell_open_works = c.shell_works;
     view.cursor = ScreenCursor::kAppStarting;
     frm->FinishJob(c.status);
 

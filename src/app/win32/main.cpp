@@ -17,6 +17,7 @@
 #include "app/site_config_loader.h"
 #include "app/win32/callback_guard.h"
 #include "app/win32/main_window.h"
+#include "app/win32/path_limits.h"
 #include "app/win32/program_files.h"
 #include "app/win32/wide_text.h"
 #include "app/window_texts.h"
@@ -37,6 +38,7 @@ TFrmMain::Config WindowConfig() {
   config.sites = LoadSiteConfig(files.settings_file);
   config.banks = Banks();
   config.download = ProgramDownloader();
+  config.path_too_long = PathTooLong;
   return config;
 }
 

@@ -37,6 +37,22 @@ std::string ReadFile(const fs::path& path) {
   return bytes.str();
 }
 
+// The manifest built into a program.
+std::string ManifestOf(const fs::path& exe) {
+  const HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr)
+    return {};
+  std::string text;
+  if (const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+      found != nullptr) {
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    if (bytes != nullptr)
+      text.assign(bytes, SizeofResource(module, found));
+  }
+  FreeLibrary(module);
+  return text;
+}
+
 // What a Mizuho job for 北海道 and 東京都 writes against the simulator.
 std::string ExpectedMizuhoFile() {
   return ReadFile(BuildPath(TENROVEL_SOURCE_DIR "/tests/cli/expected/mizuho_01_13.csv"));
@@ -136,6 +152,14 @@ class GuiTest : public ::testing::Test {
     SendWithTimeout(file_name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     PressButton(dialog, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kStepTimeout));
+  }
+
+  // Waits for the job to have ended by itself: its file complete and its
+  // temporary file removed.
+  bool WaitForTheJobsEnd(const fs::path& file, const std::string& expected) const {
+    return WaitUntil(
+        [&] { return !fs::exists(folder_.path() / "tmp.dat") && ReadFile(file) == expected; },
+        kStepTimeout);
   }
 
   // The control with the keyboard focus in another process's window.
@@ -245,6 +269,13 @@ TEST_F(GuiTest, FirstStartShowsTheWindowOfTheTable) {
   EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
   EXPECT_NE(Settings().find("SelShop=0"), std::string::npos);
   EXPECT_NE(Settings().find("Area=" + kAllPrefectures), std::string::npos);
+
+  // The manifest declares what the program handles: per-monitor DPI changes
+  // and paths beyond MAX_PATH, which the save dialog accepts.
+  const std::string manifest = ManifestOf(exe_);
+  EXPECT_NE(manifest.find(">PerMonitorV2"), std::string::npos);
+  EXPECT_NE(manifest.find("<longPathAware"), std::string::npos);
+  EXPECT_NE(manifest.find(">true</longPathAware>"), std::string::npos);
 }
 
 TEST_F(GuiTest, ScalesTheWindowForTheDisplayDpi) {
@@ -285,12 +316,14 @@ TEST_F(GuiTest, MizuhoJobSavesTheFileAndOffersToOpenIt) {
   EXPECT_EQ(Utf8(MessageBoxText(done)),
             "店舗情報の取得が完了しました。\n保存したファイルを開きますか？");
   EXPECT_EQ(GetDlgCtrlID(FocusOf(done)), IDNO) << "No is the default button";
+  EXPECT_FALSE(IsWindowEnabled(Item(window, kIdBtnCancel))) << "the job has ended";
   PressButton(done, IDNO);
 
   ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
   EXPECT_EQ(WindowText(Item(window, kIdLblStatus)), L"");
-  const HWND focus = FocusOf(window);
-  EXPECT_TRUE(focus != nullptr && GetParent(focus) == window && IsWindowEnabled(focus));
+  // The keyboard is where the next job starts.
+  EXPECT_TRUE(
+      WaitUntil([&] { return FocusOf(window) == Item(window, kIdBtnAction); }, kStepTimeout));
   const std::string expected = ExpectedMizuhoFile();
   ASSERT_FALSE(expected.empty());
   EXPECT_EQ(ReadFile(folder_.path() / "result.csv"), expected);
@@ -299,6 +332,76 @@ TEST_F(GuiTest, MizuhoJobSavesTheFileAndOffersToOpenIt) {
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
   EXPECT_NE(Settings().find("Area=" + kHokkaidoTokyo), std::string::npos);
+}
+
+TEST_F(GuiTest, AQuestionOpenWhileTheJobEndsHoldsTheEndAndActsOnNothing) {
+  SetDelayScale(20);  // 6 seconds after each request: time to ask while it runs
+  WriteSettings("[Config]\r\nSelShop=0\r\nArea=" + kHokkaidoTokyo + "\r\n");
+  Process process(exe_);
+  const HWND window = Open(process);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"stale.csv"));
+  ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
+  PressButton(window, kIdBtnCancel);
+  const HWND question = WaitForDialog(process.id(), L"中断確認", kStepTimeout);
+  ASSERT_NE(question, nullptr);
+
+  // The job ends while the question is open; its end waits for the answer.
+  const fs::path file = folder_.path() / "stale.csv";
+  ASSERT_TRUE(WaitForTheJobsEnd(file, ExpectedMizuhoFile()));
+  EXPECT_FALSE(IsWindowEnabled(window)) << "the open question keeps the window disabled";
+  PressButton(question, IDYES);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, kStepTimeout))
+      << "another box holds the question open";
+
+  // The answer found no running job to stop: the job is reported complete.
+  const HWND done = WaitForDialog(process.id(), L"処理確認", kStepTimeout);
+  ASSERT_NE(done, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(Item(window, kIdBtnCancel)));
+  EXPECT_EQ(ReadFile(file), ExpectedMizuhoFile());
+
+  // Closing now asks nothing about the ended job.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+  EXPECT_NE(Settings().find("Area=" + kHokkaidoTokyo), std::string::npos);
+}
+
+TEST_F(GuiTest, ANameTypedWithoutExtensionIsCheckedForOverwritingAsCsv) {
+  WriteSettings("[Config]\r\nSelShop=0\r\nArea=" + kHokkaidoTokyo + "\r\n");
+  const fs::path existing = folder_.path() / "report.csv";
+  std::ofstream(existing, std::ios::binary) << "old";
+  Process process(exe_);
+  const HWND window = Open(process);
+  ASSERT_NE(window, nullptr);
+  PressButton(window, kIdBtnAction);
+  const HWND dialog = WaitForDialog(process.id(), kSaveTitle, kStepTimeout);
+  ASSERT_NE(dialog, nullptr);
+  const std::wstring typed = (folder_.path() / "report").wstring();
+  SendWithTimeout(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+  PressButton(dialog, IDOK);
+
+  // The dialog's own question (there is no file "report", only report.csv);
+  // No keeps the file.
+  HWND prompt = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (const HWND top : AllTopWindows(process.id()))
+          if (top != dialog && GetDlgItem(top, IDYES) != nullptr)
+            prompt = top;
+        return prompt != nullptr;
+      },
+      kStepTimeout))
+      << "no overwrite question";
+  PressButton(prompt, IDNO);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(prompt); }, kStepTimeout));
+  ASSERT_TRUE(IsWindow(dialog)) << "No goes back to the dialog";
+  PressButton(dialog, IDCANCEL);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kStepTimeout));
+  EXPECT_TRUE(Idle(window));
+  EXPECT_EQ(ReadFile(existing), "old");
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
 }
 
 TEST_F(GuiTest, CancelStopsTheJobAfterConfirmation) {
