@@ -129,6 +129,15 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
   return std::string(value);
 }
 
+std::string WrittenValue(std::string_view value) {
+  const bool blank_ends = TrimBlanks(value).size() != value.size();
+  const bool enclosed = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+  if (!blank_ends && !enclosed)
+    return std::string(value);
+  return '"' + std::string(value) + '"';
+}
+
 bool IsWritable(std::string_view section, std::string_view key, std::string_view value) {
   constexpr std::string_view kLineBreaking("\r\n\0", 3);
   return section.find_first_of(kLineBreaking) == std::string_view::npos &&
@@ -143,7 +152,7 @@ std::optional<std::string> SetValue(std::string_view text, std::string_view sect
   const std::vector<Line> lines = SplitLines(text);
   std::string key_line(key);
   key_line += '=';
-  key_line += value;
+  key_line += WrittenValue(value);
   const auto span = FindSection(lines, section);
   std::string out;
   if (!span) {

@@ -21,7 +21,13 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
 // sections of its own.
 bool IsWritable(std::string_view section, std::string_view key, std::string_view value);
 
-// The text with `key` in `section` set to `value`: an existing line is
+// How `value` is written after "Key=" so that FindValue (and Windows'
+// reading) gives it back unchanged: in double quotes when reading would
+// otherwise trim blanks from its ends or take off a pair of enclosing quotes.
+std::string WrittenValue(std::string_view value);
+
+// The text with `key` in `section` set to `value` (as WrittenValue gives it):
+// an existing line is
 // replaced, a new key goes after the last line of its section, a new section
 // goes at the end. Every other byte of the text stays as it was; new lines
 // end with CR LF. nullopt, and nothing changed, when !IsWritable.

@@ -62,6 +62,13 @@ TEST_F(IniFileTest, WritingCreatesFileAndKeepsEverythingElse) {
   EXPECT_EQ(IniReadString(file_, "Config", "X", ""), "keep");
   EXPECT_EQ(IniReadInt(file_, "Config", "SelShop", 0), 2);
   EXPECT_EQ(IniReadString(file_, "Config", "Area", ""), "1");
+
+  // Values that reading would trim or unquote are written so that they
+  // come back as they were.
+  for (const std::string value : {" lead", "trail\t", "\"q\"", "'s'", "\"\"", "\"half"}) {
+    ASSERT_TRUE(IniWriteString(file_, "Config", "Text", value)) << value;
+    EXPECT_EQ(IniReadString(file_, "Config", "Text", "?"), value) << value;
+  }
 }
 
 // A value or name with a line break would add lines, and with them keys and

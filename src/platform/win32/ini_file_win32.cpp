@@ -44,8 +44,8 @@ bool IniWriteString(const std::filesystem::path& file, const std::string& sectio
   // Windows writes a line break in a value through, starting a new line.
   if (!ini::IsWritable(section, key, value))
     return false;
-  return WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(),
-                                    file.c_str()) != 0;
+  return WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(),
+                                    Wide(ini::WrittenValue(value)).c_str(), file.c_str()) != 0;
 }
 
 }  // namespace tenrovel::platform
