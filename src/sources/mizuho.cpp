@@ -1,6 +1,8 @@
 #include "sources/mizuho.h"
 
 #include <chrono>
+#include <string>
+#include <unordered_set>
 
 #include "job/cp932_text.h"
 #include "job/my_thread.h"
@@ -16,9 +18,6 @@ namespace tenrovel::sources {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The service answers at most this many records per request ("pm=10").
-constexpr int kPageSize = 10;
 
 // Loads the answer's first line, converted from UTF-8, and cuts it into
 // items; the items replace the answer in the temporary file.
@@ -42,11 +41,18 @@ std::vector<std::string> LoadAnswerItems(const std::filesystem::path& temp) {
 
 }  // namespace
 
-void ExtractMizuhoRecord(job::TMyThread& worker, std::size_t start,
-                         std::vector<std::string>& items) {
+std::optional<std::string> ExtractMizuhoRecord(
+    job::TMyThread& worker, std::size_t start, std::vector<std::string>& items,
+    const std::unordered_set<std::string>& written_before) {
   const MizuhoColumns columns = ExtractMizuhoColumns(
       items, start, [&worker] { return worker.Terminated(); }, worker.Sites().mizuho_detail_url);
-  worker.WriteRow(QuotedCsvRow(columns));
+  std::string row = QuotedCsvRow(columns);
+  // Column 17, the detail page URL, is made from the location id.
+  std::string identity = columns.back().empty() ? row : columns.back();
+  if (written_before.contains(identity))
+    return std::nullopt;
+  worker.WriteRow(row);
+  return identity;
 }
 
 void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code) {
@@ -55,43 +61,60 @@ void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code)
   fields.PrefItemDone = 0;
   const std::filesystem::path& temp = worker.TempFilePath();
   const auto stop = [&worker] { return worker.Terminated(); };
+  bool status_shown = false;
+  const auto show_status = [&] {
+    worker.SyncShowItemStatus();
+    status_shown = true;
+  };
+  // Records written from earlier answers of this prefecture, by location id
+  // (the detail page URL) or, without one, by the whole row: a service that
+  // ignores "start" must not have its first answer written again and again.
+  std::unordered_set<std::string> written_before;
 
   // The service answers ten records at a time: further answers are asked for
-  // while the first answer's hit count has not been reached.
-  for (int start = 1;; start += kPageSize) {
+  // while the first answer's hit count has not been reached, as long as the
+  // last one brought a record not seen before, and never beyond the answers
+  // that the hit count allows.
+  long long answer_limit = 1;
+  for (long long answer = 0; answer < answer_limit; ++answer) {
+    const long long start = 1 + answer * kMizuhoPageSize;
     // A failed download must read as an empty answer, never as the last one.
     platform::DeleteFileAt(temp);
     worker.DownloadToFile(worker.Sites().mizuho_url + MizuhoRequestPath(pref_code, start), temp);
     worker.Pause(300ms);
     std::vector<std::string> items = LoadAnswerItems(temp);
 
-    if (start == 1) {
+    if (answer == 0) {
       if (!items.empty())
         fields.PrefItemTotal = ReadMizuhoHitCount(items, stop);
-      if (fields.PrefItemTotal <= 0 || worker.Terminated()) {
-        worker.SyncShowItemStatus();
-        return;
-      }
+      if (fields.PrefItemTotal <= 0 || worker.Terminated())
+        break;
+      answer_limit = MizuhoAnswerLimit(fields.PrefItemTotal);
     }
 
     int records_in_answer = 0;
+    std::unordered_set<std::string> written_now;
     for (std::size_t i = 0; i < items.size(); ++i) {
       if (IsMizuhoRecordStart(items[i])) {
-        ExtractMizuhoRecord(worker, i, items);
-        ++fields.PrefItemDone;
-        worker.SyncShowItemStatus();
+        if (auto identity = ExtractMizuhoRecord(worker, i, items, written_before)) {
+          written_now.insert(std::move(*identity));
+          ++fields.PrefItemDone;
+          show_status();
+        }
         ++records_in_answer;
       }
-      if (records_in_answer >= kPageSize || fields.PrefItemDone >= fields.PrefItemTotal ||
+      if (records_in_answer >= kMizuhoPageSize || fields.PrefItemDone >= fields.PrefItemTotal ||
           worker.Terminated()) {
         break;
       }
     }
-    if (records_in_answer == 0 || fields.PrefItemDone >= fields.PrefItemTotal ||
-        worker.Terminated()) {
-      return;
-    }
+    if (written_now.empty() || fields.PrefItemDone >= fields.PrefItemTotal || worker.Terminated())
+      break;
+    written_before.merge(written_now);
   }
+  // A prefecture that wrote nothing still shows its counts once.
+  if (!status_shown)
+    worker.SyncShowItemStatus();
 }
 
 }  // namespace tenrovel::sources

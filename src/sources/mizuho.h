@@ -3,7 +3,9 @@
 // 18-column row per location.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace tenrovel::job {
@@ -15,8 +17,12 @@ namespace tenrovel::sources {
 // Runs on the worker thread for one prefecture code ("01".."47").
 void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code);
 
-// Writes the row of the record that begins at item `start`.
-void ExtractMizuhoRecord(job::TMyThread& worker, std::size_t start,
-                         std::vector<std::string>& items);
+// Writes the row of the record that begins at item `start` and returns the
+// record's identity (its location id as the detail page URL, or the whole row
+// when it has none); writes nothing and returns nullopt when that identity is
+// among `written_before`, the records of earlier answers of the prefecture.
+std::optional<std::string> ExtractMizuhoRecord(
+    job::TMyThread& worker, std::size_t start, std::vector<std::string>& items,
+    const std::unordered_set<std::string>& written_before);
 
 }  // namespace tenrovel::sources

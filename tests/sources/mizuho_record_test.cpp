@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 
 #include "platform/codepage.h"
@@ -131,7 +132,11 @@ TEST(ReadMizuhoHitCount, LastHitObjectDecides) {
   const HitCase cases[] = {
       {R"(cb({"status":"OK","count":{"hits":"3","start":1},"items":[]}))", 3},
       {R"(cb({"status":"OK","count":{"hits":3,"start":1}}))", 3},
-      {R"(cb({"status":"OK","count":{"hits":3}}))", 0},
+      {R"(cb({"status":"OK","count":{"hits":3}}))", 3},
+      {R"(cb({"status":"OK","count":{"hits":"30"},"items":[]}))", 30},
+      {R"(cb({"status":"OK","count":{"hits":"30x"},"items":[]}))", 0},
+      {R"(cb({"status":"OK","count":{"hits":"100000000000","start":1}}))", INT_MAX},
+      {R"(cb({"status":"OK","count":{"hits":"-100000000000","start":1}}))", INT_MIN},
       {R"(cb({"a":1,"c1":{"hits":5,"x":1},"c2":{"hits":7,"x":1}}))", 7},
       {R"(cb({"a":1,"c":{"hits":"x","y":1}}))", 0},
       {R"(cb({"a":1}))", 0},
