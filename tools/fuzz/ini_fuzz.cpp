@@ -3,10 +3,10 @@
 // a value that cannot be written on one line is refused.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "fuzz_checks.h"
 #include "platform/ini_text.h"
 
 namespace ini = tenrovel::platform::ini;
@@ -21,15 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto other_before = ini::FindValue(text, "Config", "SelShop");
   const auto hosts_before = ini::FindValue(text, "Hosts", "MizuhoUrl");
   const auto written = ini::SetValue(text, "Config", "Area", value);
-  if (written.has_value() != ini::IsWritable("Config", "Area", value))
-    std::abort();
+  FUZZ_CHECK(written.has_value() == ini::IsWritable("Config", "Area", value));
   if (!written)
     return 0;
-  if (ini::FindValue(*written, "Config", "Area") != std::string(value))
-    std::abort();
-  if (ini::FindValue(*written, "Config", "SelShop") != other_before ||
-      ini::FindValue(*written, "Hosts", "MizuhoUrl") != hosts_before)
-    std::abort();
+  FUZZ_CHECK(ini::FindValue(*written, "Config", "Area") == std::string(value));
+  FUZZ_CHECK(ini::FindValue(*written, "Config", "SelShop") == other_before);
+  FUZZ_CHECK(ini::FindValue(*written, "Hosts", "MizuhoUrl") == hosts_before);
   (void)ini::ParseLeadingInt(value);
   return 0;
 }
