@@ -4,14 +4,14 @@
 #include <string>
 #include <unordered_set>
 
-#include "job/cp932_text.h"
 #include "job/my_thread.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "sources/comma_split.h"
-#include "sources/csv_row.h"
 #include "sources/mizuho_answer.h"
 #include "sources/mizuho_record.h"
+#include "text/cp932.h"
+#include "text/csv_row.h"
 
 namespace tenrovel::sources {
 
@@ -26,10 +26,10 @@ std::vector<std::string> LoadAnswerItems(const std::filesystem::path& temp) {
   const auto bytes = platform::ReadFileBytes(temp);
   if (!bytes)
     return items;
-  const std::vector<std::string> lines = job::SplitLines(*bytes);
+  const std::vector<std::string> lines = text::SplitLines(*bytes);
   if (lines.empty())
     return items;
-  items = CommaSplit(platform::Utf8ToCp932(job::Trim(lines.front())), true);
+  items = CommaSplit(platform::Utf8ToCp932(text::Trim(lines.front())), true);
   std::string saved;
   for (const std::string& item : items) {
     saved += item;
@@ -46,7 +46,7 @@ std::optional<std::string> ExtractMizuhoRecord(
     const std::unordered_set<std::string>& written_before) {
   const MizuhoColumns columns = ExtractMizuhoColumns(
       items, start, [&worker] { return worker.Terminated(); }, worker.Sites().mizuho_detail_url);
-  std::string row = QuotedCsvRow(columns);
+  std::string row = text::CsvRow(columns, text::CsvQuoting::kEveryField);
   // Column 17, the detail page URL, is made from the location id.
   std::string identity = columns.back().empty() ? row : columns.back();
   if (written_before.contains(identity))

@@ -4,7 +4,7 @@
 #include <climits>
 #include <optional>
 
-#include "job/cp932_text.h"
+#include "text/cp932.h"
 
 namespace tenrovel::sources {
 
@@ -46,17 +46,17 @@ std::string MizuhoRequestPath(const std::string& pref_code, long long start) {
 int ReadMizuhoHitCount(const std::vector<std::string>& items,
                        const std::function<bool()>& stop_requested) {
   for (auto it = items.rbegin(); it != items.rend(); ++it) {
-    const std::string t = job::Trim(*it);
-    if (!job::StartsWith(t, ":{\"hi")) {
+    const std::string t = text::Trim(*it);
+    if (!text::StartsWith(t, ":{\"hi")) {
       if (stop_requested())
         break;
       continue;
     }
-    const std::string rest = job::RemoveAll(t, ":{");
-    const std::size_t colon = job::FindText(rest, ":");
+    const std::string rest = text::RemoveAll(t, ":{");
+    const std::size_t colon = text::FindText(rest, ":");
     if (colon == std::string::npos)
       return 0;
-    const std::string value = job::RemoveAll(std::string_view(rest).substr(colon + 1), "\"");
+    const std::string value = text::RemoveAll(std::string_view(rest).substr(colon + 1), "\"");
     return ParseInteger(BeforeCloser(value)).value_or(0);
   }
   return 0;
@@ -69,14 +69,14 @@ long long MizuhoAnswerLimit(int hit_count) {
 }
 
 bool IsMizuhoRecordStart(const std::string& item) {
-  const std::string_view t = job::TrimView(item);
-  if (job::StartsWith(t, "{\""))
+  const std::string_view t = text::TrimView(item);
+  if (text::StartsWith(t, "{\""))
     return true;
-  if (!job::StartsWith(t, ":["))
+  if (!text::StartsWith(t, ":["))
     return false;
   // An empty array holds no record: reading it as one would write a row of
   // empty columns.
-  return !job::StartsWith(job::TrimView(t.substr(2)), "]");
+  return !text::StartsWith(text::TrimView(t.substr(2)), "]");
 }
 
 }  // namespace tenrovel::sources

@@ -1,13 +1,13 @@
 #include "sources/mufg.h"
 
-#include <algorithm>
 #include <chrono>
 
-#include "job/cp932_text.h"
 #include "job/my_thread.h"
 #include "platform/files.h"
 #include "sources/comma_split.h"
-#include "sources/csv_row.h"
+#include "text/ascii_case.h"
+#include "text/cp932.h"
+#include "text/csv_row.h"
 
 namespace tenrovel::sources {
 
@@ -18,18 +18,13 @@ using namespace std::chrono_literals;
 // The prefecture code, then the 15 columns of the MUFG header row.
 constexpr std::size_t kFieldCount = 16;
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 bool IsMufgPrefectureLine(std::string_view trimmed_line, std::string_view pref_code) {
   if (trimmed_line.empty())
     return false;
-  const std::string_view code = trimmed_line.substr(1, 2);  // shorter when the line is
-  return std::equal(code.begin(), code.end(), pref_code.begin(), pref_code.end(),
-                    [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+  // Shorter than two bytes when the line is.
+  return text::EqualsIgnoreAsciiCase(trimmed_line.substr(1, 2), pref_code);
 }
 
 std::vector<std::string> KeepMufgLines(const std::vector<std::string>& lines,
@@ -37,7 +32,7 @@ std::vector<std::string> KeepMufgLines(const std::vector<std::string>& lines,
                                        const std::function<bool()>& stop_requested) {
   std::vector<std::string> kept;
   for (const std::string& line : lines) {
-    const std::string_view trimmed = job::TrimView(line);
+    const std::string_view trimmed = text::TrimView(line);
     if (IsMufgPrefectureLine(trimmed, pref_code))
       kept.emplace_back(trimmed);
     if (stop_requested())
@@ -53,10 +48,10 @@ std::optional<std::string> MufgRow(std::string_view kept_line) {
   std::vector<std::string> columns;
   columns.reserve(kFieldCount - 1);
   for (std::size_t i = 1; i < kFieldCount; ++i)
-    columns.push_back(job::Trim(fields[i]));
+    columns.push_back(text::Trim(fields[i]));
   // The split has removed the fields' own quotes; a column that holds a
   // comma or a quote gets them back, or it would turn into extra columns.
-  return MinimalCsvRow(columns);
+  return text::CsvRow(columns, text::CsvQuoting::kMinimal);
 }
 
 void FetchMufgPrefecture(job::TMyThread& worker, const std::string& pref_code) {
@@ -78,7 +73,7 @@ void FetchMufgPrefecture(job::TMyThread& worker, const std::string& pref_code) {
 
   std::vector<std::string> kept;
   if (const auto bytes = platform::ReadFileBytes(local)) {
-    kept = KeepMufgLines(job::SplitLines(*bytes), pref_code,
+    kept = KeepMufgLines(text::SplitLines(*bytes), pref_code,
                          [&worker] { return worker.Terminated(); });
   }
   if (kept.empty() || worker.Terminated()) {
