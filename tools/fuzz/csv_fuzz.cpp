@@ -10,8 +10,8 @@
 
 #include "fuzz_checks.h"
 #include "sources/comma_split.h"
-#include "sources/csv_row.h"
 #include "sources/json_text.h"
+#include "text/csv_row.h"
 
 using namespace tenrovel;
 
@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::vector<std::string> fields = fuzz::CutFields(input);
   if (!fields.empty()) {
-    FUZZ_CHECK(fuzz::ReadCsvRecord(sources::QuotedCsvRow(fields)) == fields);
-    const std::string minimal = sources::MinimalCsvRow(fields);
+    FUZZ_CHECK(fuzz::ReadCsvRecord(text::CsvRow(fields, text::CsvQuoting::kEveryField)) == fields);
+    const std::string minimal = text::CsvRow(fields, text::CsvQuoting::kMinimal);
     FUZZ_CHECK(fuzz::ReadCsvRecord(minimal) == fields);
     // The split never makes an item of an empty text.
     if (!minimal.empty())

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "fuzz_checks.h"
-#include "job/cp932_text.h"
 #include "platform/codepage.h"
 #include "sources/comma_split.h"
-#include "sources/csv_row.h"
 #include "sources/mizuho_answer.h"
 #include "sources/mizuho_record.h"
 #include "sources/mufg.h"
+#include "text/cp932.h"
+#include "text/csv_row.h"
 
 using namespace tenrovel;
 
@@ -27,9 +27,9 @@ void MizuhoRows(std::string_view answer) {
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (!sources::IsMizuhoRecordStart(items[i]))
       continue;
-    const sources::MizuhoColumns columns =
-        sources::ExtractMizuhoColumns(items, i, [] { return false; }, "https://d.example");
-    const auto read = fuzz::ReadCsvRecord(sources::QuotedCsvRow(columns));
+    const sources::MizuhoColumns columns = sources::ExtractMizuhoColumns(
+        items, i, [] { return false; }, "https://d.example");
+    const auto read = fuzz::ReadCsvRecord(text::CsvRow(columns, text::CsvQuoting::kEveryField));
     FUZZ_CHECK(read && read->size() == sources::kMizuhoColumnCount);
     FUZZ_CHECK(std::equal(read->begin(), read->end(), columns.begin()));
   }
@@ -37,10 +37,10 @@ void MizuhoRows(std::string_view answer) {
 
 // The input as the MUFG data file (CP932 lines).
 void MufgRows(std::string_view file) {
-  const auto lines = job::SplitLines(file);
+  const auto lines = text::SplitLines(file);
   const auto kept = sources::KeepMufgLines(lines, "13", [] { return false; });
   for (const std::string& line : lines) {
-    if (const auto row = sources::MufgRow(job::Trim(line))) {
+    if (const auto row = sources::MufgRow(text::Trim(line))) {
       const auto read = fuzz::ReadCsvRecord(*row);
       FUZZ_CHECK(read && read->size() == 15);
     }
