@@ -4,7 +4,6 @@
 #include <string>
 #include <unordered_set>
 
-#include "job/my_thread.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "sources/comma_split.h"
@@ -42,28 +41,28 @@ std::vector<std::string> LoadAnswerItems(const std::filesystem::path& temp) {
 }  // namespace
 
 std::optional<std::string> ExtractMizuhoRecord(
-    job::TMyThread& worker, std::size_t start, std::vector<std::string>& items,
+    job::SourceContext& context, std::size_t start, std::vector<std::string>& items,
     const std::unordered_set<std::string>& written_before) {
   const MizuhoColumns columns = ExtractMizuhoColumns(
-      items, start, [&worker] { return worker.Terminated(); }, worker.Sites().mizuho_detail_url);
+      items, start, [&context] { return context.Terminated(); }, context.Sites().mizuho_detail_url);
   std::string row = text::CsvRow(columns, text::CsvQuoting::kEveryField);
   // Column 17, the detail page URL, is made from the location id.
   std::string identity = columns.back().empty() ? row : columns.back();
   if (written_before.contains(identity))
     return std::nullopt;
-  worker.WriteRow(row);
+  context.WriteRow(row);
   return identity;
 }
 
-void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code) {
-  auto& fields = worker.Fields();
+void FetchMizuhoPrefecture(job::SourceContext& context, const std::string& pref_code) {
+  auto& fields = context.Fields();
   fields.PrefItemTotal = 0;
   fields.PrefItemDone = 0;
-  const std::filesystem::path& temp = worker.TempFilePath();
-  const auto stop = [&worker] { return worker.Terminated(); };
+  const std::filesystem::path& temp = context.TempFilePath();
+  const auto stop = [&context] { return context.Terminated(); };
   bool status_shown = false;
   const auto show_status = [&] {
-    worker.SyncShowItemStatus();
+    context.SyncShowItemStatus();
     status_shown = true;
   };
   // Records written from earlier answers of this prefecture, by location id
@@ -80,14 +79,14 @@ void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code)
     const long long start = 1 + answer * kMizuhoPageSize;
     // A failed download must read as an empty answer, never as the last one.
     platform::DeleteFileAt(temp);
-    worker.DownloadToFile(worker.Sites().mizuho_url + MizuhoRequestPath(pref_code, start), temp);
-    worker.Pause(300ms);
+    context.DownloadToFile(context.Sites().mizuho_url + MizuhoRequestPath(pref_code, start), temp);
+    context.Pause(300ms);
     std::vector<std::string> items = LoadAnswerItems(temp);
 
     if (answer == 0) {
       if (!items.empty())
         fields.PrefItemTotal = ReadMizuhoHitCount(items, stop);
-      if (fields.PrefItemTotal <= 0 || worker.Terminated())
+      if (fields.PrefItemTotal <= 0 || context.Terminated())
         break;
       answer_limit = MizuhoAnswerLimit(fields.PrefItemTotal);
     }
@@ -96,7 +95,7 @@ void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code)
     std::unordered_set<std::string> written_now;
     for (std::size_t i = 0; i < items.size(); ++i) {
       if (IsMizuhoRecordStart(items[i])) {
-        if (auto identity = ExtractMizuhoRecord(worker, i, items, written_before)) {
+        if (auto identity = ExtractMizuhoRecord(context, i, items, written_before)) {
           written_now.insert(std::move(*identity));
           ++fields.PrefItemDone;
           show_status();
@@ -104,17 +103,17 @@ void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code)
         ++records_in_answer;
       }
       if (records_in_answer >= kMizuhoPageSize || fields.PrefItemDone >= fields.PrefItemTotal ||
-          worker.Terminated()) {
+          context.Terminated()) {
         break;
       }
     }
-    if (written_now.empty() || fields.PrefItemDone >= fields.PrefItemTotal || worker.Terminated())
+    if (written_now.empty() || fields.PrefItemDone >= fields.PrefItemTotal || context.Terminated())
       break;
     written_before.merge(written_now);
   }
   // A prefecture that wrote nothing still shows its counts once.
   if (!status_shown)
-    worker.SyncShowItemStatus();
+    context.SyncShowItemStatus();
 }
 
 }  // namespace tenrovel::sources

@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "job/my_thread.h"
 #include "platform/files.h"
 #include "sources/comma_split.h"
 #include "text/ascii_case.h"
@@ -54,41 +53,41 @@ std::optional<std::string> MufgRow(std::string_view kept_line) {
   return text::CsvRow(columns, text::CsvQuoting::kMinimal);
 }
 
-void FetchMufgPrefecture(job::TMyThread& worker, const std::string& pref_code) {
-  auto& fields = worker.Fields();
+void FetchMufgPrefecture(job::SourceContext& context, const std::string& pref_code) {
+  auto& fields = context.Fields();
   fields.PrefItemTotal = 0;
   fields.PrefItemDone = 0;
-  const std::filesystem::path& local = worker.TempFilePath();
+  const std::filesystem::path& local = context.TempFilePath();
 
   // One download serves the whole job. A failed download leaves no file, so
   // the next prefecture tries again. Without a configured host the URL has
   // none, which the downloader refuses without sending anything: the job
   // still records the failure.
   if (!platform::FileExists(local)) {
-    std::string url = worker.Sites().mufg_url;
+    std::string url = context.Sites().mufg_url;
     url += kMufgDataPath;
-    worker.DownloadToFile(url, local);
+    context.DownloadToFile(url, local);
   }
-  worker.Pause(300ms);
+  context.Pause(300ms);
 
   std::vector<std::string> kept;
   if (const auto bytes = platform::ReadFileBytes(local)) {
     kept = KeepMufgLines(text::SplitLines(*bytes), pref_code,
-                         [&worker] { return worker.Terminated(); });
+                         [&context] { return context.Terminated(); });
   }
-  if (kept.empty() || worker.Terminated()) {
-    worker.SyncShowItemStatus();
+  if (kept.empty() || context.Terminated()) {
+    context.SyncShowItemStatus();
     return;
   }
 
   fields.PrefItemTotal = static_cast<int>(kept.size());
   for (const std::string& line : kept) {
-    worker.Pause(500ms);
+    context.Pause(500ms);
     if (const auto row = MufgRow(line))
-      worker.WriteRow(*row);
+      context.WriteRow(*row);
     ++fields.PrefItemDone;
-    worker.SyncShowItemStatus();
-    if (fields.PrefItemDone >= fields.PrefItemTotal || worker.Terminated())
+    context.SyncShowItemStatus();
+    if (fields.PrefItemDone >= fields.PrefItemTotal || context.Terminated())
       break;
   }
 }
