@@ -18,19 +18,25 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Loads the answer's first line, converted from UTF-8, and cuts it into
-// items; the items replace the answer in the temporary file.
-std::vector<std::string> LoadAnswerItems(const std::filesystem::path& temp) {
-  std::vector<std::string> items;
-  const auto bytes = platform::ReadFileBytes(temp);
-  if (!bytes)
-    return items;
-  const std::vector<std::string> lines = text::SplitLines(*bytes);
-  if (lines.empty())
-    return items;
-  items = CommaSplit(platform::Utf8ToCp932(text::Trim(lines.front())), true);
+// Loads the answer's first line, converted from UTF-8, into `line` and cuts
+// it into items, views of `line`; the items replace the answer in the
+// temporary file. The rest of the answer is let go before the cut, so that
+// an answer is held about once.
+std::vector<std::string_view> LoadAnswerItems(const std::filesystem::path& temp,
+                                              std::string& line) {
+  {
+    const auto bytes = platform::ReadFileBytes(temp);
+    if (!bytes || bytes->empty())
+      return {};
+    line = platform::Utf8ToCp932(text::TrimView(text::LineAt(*bytes, 0).content));
+  }
+  std::vector<std::string_view> items = CommaSplitInPlace(line, true);
   std::string saved;
-  for (const std::string& item : items) {
+  std::size_t size = 0;
+  for (const std::string_view item : items)
+    size += item.size() + 2;
+  saved.reserve(size);
+  for (const std::string_view item : items) {
     saved += item;
     saved += "\r\n";
   }
@@ -41,7 +47,7 @@ std::vector<std::string> LoadAnswerItems(const std::filesystem::path& temp) {
 }  // namespace
 
 std::optional<std::string> ExtractMizuhoRecord(
-    job::SourceContext& context, std::size_t start, std::vector<std::string>& items,
+    job::SourceContext& context, std::size_t start, std::span<const std::string_view> items,
     const std::unordered_set<std::string>& written_before) {
   const MizuhoColumns columns = ExtractMizuhoColumns(
       items, start, [&context] { return context.Terminated(); }, context.Sites().mizuho_detail_url);
@@ -81,7 +87,8 @@ void FetchMizuhoPrefecture(job::SourceContext& context, const std::string& pref_
     platform::DeleteFileAt(temp);
     context.DownloadToFile(context.Sites().mizuho_url + MizuhoRequestPath(pref_code, start), temp);
     context.Pause(300ms);
-    std::vector<std::string> items = LoadAnswerItems(temp);
+    std::string line;  // the items' bytes
+    const std::vector<std::string_view> items = LoadAnswerItems(temp, line);
 
     if (answer == 0) {
       if (!items.empty())

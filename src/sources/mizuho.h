@@ -4,7 +4,9 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -20,7 +22,7 @@ void FetchMizuhoPrefecture(job::SourceContext& context, const std::string& pref_
 // when it has none); writes nothing and returns nullopt when that identity is
 // among `written_before`, the records of earlier answers of the prefecture.
 std::optional<std::string> ExtractMizuhoRecord(
-    job::SourceContext& context, std::size_t start, std::vector<std::string>& items,
+    job::SourceContext& context, std::size_t start, std::span<const std::string_view> items,
     const std::unordered_set<std::string>& written_before);
 
 }  // namespace tenrovel::sources

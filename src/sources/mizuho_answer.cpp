@@ -43,10 +43,10 @@ std::string MizuhoRequestPath(const std::string& pref_code, long long start) {
          "&_=1606560348828";
 }
 
-int ReadMizuhoHitCount(const std::vector<std::string>& items,
+int ReadMizuhoHitCount(std::span<const std::string_view> items,
                        const std::function<bool()>& stop_requested) {
   for (auto it = items.rbegin(); it != items.rend(); ++it) {
-    const std::string t = text::Trim(*it);
+    const std::string_view t = text::TrimView(*it);
     if (!text::StartsWith(t, ":{\"hi")) {
       if (stop_requested())
         break;
@@ -68,7 +68,7 @@ long long MizuhoAnswerLimit(int hit_count) {
   return (static_cast<long long>(hit_count) + kMizuhoPageSize - 1) / kMizuhoPageSize;
 }
 
-bool IsMizuhoRecordStart(const std::string& item) {
+bool IsMizuhoRecordStart(std::string_view item) {
   const std::string_view t = text::TrimView(item);
   if (text::StartsWith(t, "{\""))
     return true;

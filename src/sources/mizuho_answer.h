@@ -3,7 +3,9 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tenrovel::sources {
@@ -23,11 +25,11 @@ long long MizuhoAnswerLimit(int hit_count);
 // ends at a closing brace or bracket ("hits" as the last key of its object);
 // one beyond the range of int gives its limit. The scan from the
 // end stops early when `stop_requested` says so.
-int ReadMizuhoHitCount(const std::vector<std::string>& items,
+int ReadMizuhoHitCount(std::span<const std::string_view> items,
                        const std::function<bool()>& stop_requested);
 
 // Whether an item begins a record: ":[" or "{\"" after trimming; an empty
 // array (":[]") is none.
-bool IsMizuhoRecordStart(const std::string& item);
+bool IsMizuhoRecordStart(std::string_view item);
 
 }  // namespace tenrovel::sources

@@ -63,8 +63,8 @@ struct Line {
 };
 // The line that begins at `pos`, which must be below the text's size.
 Line LineAt(std::string_view text, std::size_t pos);
-// Every line of a file's text.
-std::vector<std::string> SplitLines(std::string_view text);
+// Every line of a file's text, as views of it.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 // Whether `text` begins with `prefix`, byte for byte.
 constexpr bool StartsWith(std::string_view text, std::string_view prefix) {

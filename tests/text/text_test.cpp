@@ -11,7 +11,7 @@
 namespace tenrovel::text {
 namespace {
 
-using Lines = std::vector<std::string>;
+using Lines = std::vector<std::string_view>;
 
 // "\x88\x81" is one double-byte character whose trail byte 0x81 looks like
 // a lead byte; "\x83\x5C" (katakana SO) has a trail byte equal to "\".

@@ -22,7 +22,8 @@ namespace {
 
 // The input as the Mizuho service's answer line (UTF-8).
 void MizuhoRows(std::string_view answer) {
-  std::vector<std::string> items = sources::CommaSplit(platform::Utf8ToCp932(answer), true);
+  std::string line = platform::Utf8ToCp932(answer);
+  const std::vector<std::string_view> items = sources::CommaSplitInPlace(line, true);
   (void)sources::ReadMizuhoHitCount(items, [] { return false; });
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (!sources::IsMizuhoRecordStart(items[i]))
@@ -39,13 +40,13 @@ void MizuhoRows(std::string_view answer) {
 void MufgRows(std::string_view file) {
   const auto lines = text::SplitLines(file);
   const auto kept = sources::KeepMufgLines(lines, "13", [] { return false; });
-  for (const std::string& line : lines) {
-    if (const auto row = sources::MufgRow(text::Trim(line))) {
+  for (const std::string_view line : lines) {
+    if (const auto row = sources::MufgRow(text::TrimView(line))) {
       const auto read = fuzz::ReadCsvRecord(*row);
       FUZZ_CHECK(read && read->size() == 15);
     }
   }
-  for (const std::string& line : kept)
+  for (const std::string_view line : kept)
     FUZZ_CHECK(sources::IsMufgPrefectureLine(line, "13"));
 }
 
