@@ -38,7 +38,7 @@ for name in "$@"; do
   before=$(ls "$findings" | wc -l)
   # A harness stops at its first finding and leaves the input behind.
   "$build/tools/fuzz/$name" -max_total_time="$seconds" -dict="$here/tenrovel.dict" \
-    -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
+    -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$findings/" "$corpus" "${seeds[@]}" >"$log" 2>&1 || true
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   new=$(( $(ls "$findings" | wc -l) - before ))
