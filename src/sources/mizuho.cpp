@@ -1,6 +1,5 @@
 #include "sources/mizuho.h"
 
-#include <chrono>
 #include <string>
 #include <unordered_set>
 
@@ -15,8 +14,6 @@
 namespace tenrovel::sources {
 
 namespace {
-
-using namespace std::chrono_literals;
 
 // Loads the answer's first line, converted from UTF-8, into `line` and cuts
 // it into items, views of `line`; the items replace the answer in the
@@ -51,7 +48,7 @@ std::optional<std::string> ExtractMizuhoRecord(
     const std::unordered_set<std::string>& written_before) {
   const MizuhoColumns columns = ExtractMizuhoColumns(
       items, start, [&context] { return context.Terminated(); }, context.Sites().mizuho_detail_url);
-  std::string row = text::CsvRow(columns, text::CsvQuoting::kEveryField);
+  std::string row = text::CsvRow(columns, context.Bank().quoting);
   // Column 17, the detail page URL, is made from the location id.
   std::string identity = columns.back().empty() ? row : columns.back();
   if (written_before.contains(identity))
@@ -86,7 +83,7 @@ void FetchMizuhoPrefecture(job::SourceContext& context, const std::string& pref_
     // A failed download must read as an empty answer, never as the last one.
     platform::DeleteFileAt(temp);
     context.DownloadToFile(context.Sites().mizuho_url + MizuhoRequestPath(pref_code, start), temp);
-    context.Pause(300ms);
+    context.Pause(context.Bank().pauses.after_download);
     std::string line;  // the items' bytes
     const std::vector<std::string_view> items = LoadAnswerItems(temp, line);
 

@@ -17,6 +17,7 @@
 #include <new>
 #include <string>
 
+#include "job/bank_facts.h"
 #include "job/source_context.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -97,7 +98,9 @@ constexpr double kMiB = 1024.0 * 1024.0;
 // Serves the prepared answer for every request; rows and statuses go nowhere.
 class ServingContext final : public job::SourceContext {
  public:
-  ServingContext(const fs::path& answer, const fs::path& temp) : answer_(answer), temp_(temp) {
+  ServingContext(const fs::path& answer, const fs::path& temp, text::CsvQuoting quoting)
+      : answer_(answer), temp_(temp) {
+    bank_.quoting = quoting;
     sites_.mizuho_url = sites_.mufg_url = "http://bench.invalid";
     fields_.CurrentPrefName = "13";
   }
@@ -112,12 +115,14 @@ class ServingContext final : public job::SourceContext {
   void SyncShowItemStatus() override {}
   const fs::path& TempFilePath() const override { return temp_; }
   const job::SiteConfig& Sites() const override { return sites_; }
+  const job::BankFacts& Bank() const override { return bank_; }
 
   long rows = 0;
 
  private:
   fs::path answer_, temp_;
   job::SiteConfig sites_;
+  job::BankFacts bank_;
   job::JobFields fields_;
 };
 
@@ -125,6 +130,7 @@ struct Case {
   const char* name;
   std::function<std::string()> make_answer;
   void (*source)(job::SourceContext&, const std::string&);
+  text::CsvQuoting quoting;
   double goal_ratio;           // peak under this many times the answer, or 0
   double goal_bytes_per_item;  // or peak per comma-separated item, or 0
 };
@@ -165,14 +171,14 @@ std::string MufgFile(std::size_t bytes) {
 int main() {
   const Case cases[] = {
       {"Mizuho: a 20 MB line of commas", [] { return std::string(20'000'000, ','); },
-       &sources::FetchMizuhoPrefecture, 0, 20},
+       &sources::FetchMizuhoPrefecture, text::CsvQuoting::kEveryField, 0, 20},
       {"Mizuho: 50 MB answer, its short first line used",
        [] { return MizuhoAnswer(5000) + "\r\n" + std::string(50'000'000, 'x'); },
-       &sources::FetchMizuhoPrefecture, 4, 0},
+       &sources::FetchMizuhoPrefecture, text::CsvQuoting::kEveryField, 4, 0},
       {"Mizuho: 20 MB answer of records on one line", [] { return MizuhoAnswer(20'000'000); },
-       &sources::FetchMizuhoPrefecture, 4, 0},
+       &sources::FetchMizuhoPrefecture, text::CsvQuoting::kEveryField, 4, 0},
       {"MUFG: 50 MB data file", [] { return MufgFile(50'000'000); }, &sources::FetchMufgPrefecture,
-       4, 0},
+       text::CsvQuoting::kMinimal, 4, 0},
   };
   const platform::PrivateTempFolder folder;
   const fs::path answer_path = folder.path() / "answer";
@@ -185,7 +191,7 @@ int main() {
       items = static_cast<std::size_t>(std::count(answer.begin(), answer.end(), ',')) + 1;
       platform::ReplaceFileAtomically(answer_path, answer);
     }
-    ServingContext context(answer_path, folder.path() / "tmp.dat");
+    ServingContext context(answer_path, folder.path() / "tmp.dat", c.quoting);
     fs::remove(context.TempFilePath());
     const std::size_t base = g_current;
     g_peak = base;

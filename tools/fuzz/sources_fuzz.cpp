@@ -41,9 +41,9 @@ void MufgRows(std::string_view file) {
   const auto lines = text::SplitLines(file);
   const auto kept = sources::KeepMufgLines(lines, "13", [] { return false; });
   for (const std::string_view line : lines) {
-    if (const auto row = sources::MufgRow(text::TrimView(line))) {
-      const auto read = fuzz::ReadCsvRecord(*row);
-      FUZZ_CHECK(read && read->size() == 15);
+    if (const auto columns = sources::MufgColumns(text::TrimView(line))) {
+      const auto read = fuzz::ReadCsvRecord(text::CsvRow(*columns, text::CsvQuoting::kMinimal));
+      FUZZ_CHECK(read && *read == *columns && read->size() == 15);
     }
   }
   for (const std::string_view line : kept)
