@@ -41,7 +41,7 @@ TEST(BankTable, EveryRowHoldsItsBanksFacts) {
   const auto headers =
       platform::ReadFileBytes(TENROVEL_SOURCE_DIR "/tests/app/expected/header_rows.csv");
   ASSERT_TRUE(headers.has_value());
-  const std::vector<std::string> header_rows = text::SplitLines(*headers);
+  const std::vector<std::string_view> header_rows = text::SplitLines(*headers);
   ASSERT_EQ(header_rows.size(), kBankCount);
 
   for (std::size_t i = 0; i < kBankCount; ++i) {

@@ -222,6 +222,28 @@ class MizuhoJobs(CliCase):
         self.assert_no_temp_left()
 
 
+    def test_a_service_that_repeats_one_page_without_end_ends_with_its_ten_rows(self):
+        # Every answer for 沖縄県, whatever its start, holds the same ten
+        # records under a hit count of 10^9.
+        records = ",".join('{"id":"47%02d","name":"店舗%d","lat":"26.2","lon":"127.6"}' % (i, i)
+                           for i in range(10))
+        body = ('cb({"status":"OK","count":{"hits":"1000000000","start":"1","pm":"10"},'
+                '"items":[%s]})' % records)
+        path = MIZUHO_PATH + "?kencode=47"
+        control("/control/fault?path=" + urllib.request.quote(path, safe="") +
+                "&kind=status&code=200&count=0&body=" + urllib.request.quote(body, safe=""))
+        def okinawa_requests():
+            return [t for t in requested_targets(MIZUHO_PATH) if "&kencode=47&" in t]
+        before = len(okinawa_requests())
+        run = self.run_tool(["--bank", "mizuho", "--pref", "47", "-o", "out.csv"], timeout=60)
+        self.assertEqual(run.code, 0, run.stderr)
+        rows = self.assert_rows(run.file("out.csv"), 18)
+        self.assertEqual([row[0] for row in rows[1:]], ["店舗%d" % i for i in range(10)])
+        self.assertEqual(len(okinawa_requests()) - before, 2,
+                         "the second answer brings nothing new: no third is asked for")
+        self.assert_no_temp_left()
+
+
 class MufgJobs(CliCase):
     @staticmethod
     def expected():

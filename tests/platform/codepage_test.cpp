@@ -150,6 +150,20 @@ TEST(Utf8ToCp932, ConvertsWebTextThroughUtf16) {
   EXPECT_EQ(Cp932ToUtf8("\x93\x8C\x8B\x9E\x93\x73"), "\xE6\x9D\xB1\xE4\xBA\xAC\xE9\x83\xBD");
 }
 
+// A long text is converted in pieces: characters and ill-formed sequences
+// that straddle a piece's end come out as from the whole text at once.
+TEST(Utf8ToCp932, LongTextAsInOnePiece) {
+  const std::string pieces[] = {"a",        "\xE6\x9D\xB1", "\xF0\x9F\x98\x80",
+                                "\xC3\xA9", "\xE6\x9D",     "\x80\x80",
+                                "\xF0\x9F", "\xFF",         "\r\n"};
+  for (std::size_t shift = 0; shift < 7; ++shift) {
+    std::string utf8(65536 - 3 + shift, 'x');
+    for (int round = 0; round < 3000; ++round)
+      utf8 += pieces[(round + shift) % std::size(pieces)];
+    EXPECT_EQ(Utf8ToCp932(utf8), Utf16ToCp932(Utf8ToUtf16(utf8))) << shift;
+  }
+}
+
 TEST(Utf8ToUtf16, ArbitraryBytesNeverFailOrOverrun) {
   // Every two-byte and three-byte prefix pattern, truncated at every length.
   std::string buf;

@@ -71,17 +71,17 @@ TEST(IsMufgPrefectureLine, BytesTwoAndThreeHoldTheCode) {
 }
 
 TEST(KeepMufgLines, KeepsTheTrimmedLinesOfThePrefectureInFileOrder) {
-  const std::vector<std::string> lines{"  \"13\",a  ", "\"14\",b", "",
-                                       "\t\"13\",c\t", "13,d",     "\"13\",e"};
+  const std::vector<std::string_view> lines{"  \"13\",a  ", "\"14\",b", "",
+                                            "\t\"13\",c\t", "13,d",     "\"13\",e"};
   EXPECT_EQ(KeepMufgLines(lines, "13", [] { return false; }),
-            (std::vector<std::string>{"\"13\",a", "\"13\",c", "\"13\",e"}));
+            (std::vector<std::string_view>{"\"13\",a", "\"13\",c", "\"13\",e"}));
 }
 
 TEST(KeepMufgLines, StopRequestEndsTheFilterAfterTheCurrentLine) {
-  const std::vector<std::string> lines{"\"13\",a", "\"13\",b", "\"13\",c"};
+  const std::vector<std::string_view> lines{"\"13\",a", "\"13\",b", "\"13\",c"};
   int asked = 0;
   EXPECT_EQ(KeepMufgLines(lines, "13", [&asked] { return ++asked == 2; }),
-            (std::vector<std::string>{"\"13\",a", "\"13\",b"}));
+            (std::vector<std::string_view>{"\"13\",a", "\"13\",b"}));
   EXPECT_EQ(asked, 2);
 }
 

@@ -11,7 +11,7 @@
 namespace tenrovel::text {
 namespace {
 
-using Lines = std::vector<std::string>;
+using Lines = std::vector<std::string_view>;
 
 // "\x88\x81" is one double-byte character whose trail byte 0x81 looks like
 // a lead byte; "\x83\x5C" (katakana SO) has a trail byte equal to "\".
@@ -33,6 +33,18 @@ TEST(FindText, NeverMatchesOnATrailByte) {
       {kTrailLooksLikeLead, "\x81\x40", 0, npos},
       {"\x81\x40\x81\x40", "\x81\x40", 2, 2},
       {"ab", "abc", 0, npos},
+      // A lead byte makes a character of two bytes only with a trail byte
+      // (0x40-0x7E, 0x80-0xFC) after it; otherwise it stands alone.
+      {"\x96\"", "\"", 0, 1},
+      {"\x81,", ",", 0, 1},
+      {"\xFC\x3F", "\x3F", 0, 1},
+      {"\x81\x7F", "\x7F", 0, 1},
+      {"\x81\xFD", "\xFD", 0, 1},
+      {"\x81\x40", "\x40", 0, npos},
+      {"\x81\x7E", "\x7E", 0, npos},
+      {"\x9F\x80", "\x80", 0, npos},
+      {"\xE0\xFC", "\xFC", 0, npos},
+      {"\x81\x81\x40", "\x81\x40", 0, npos},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FindText(c.text, c.needle, c.from), c.expected) << c.text << " / " << c.needle;
@@ -79,6 +91,10 @@ TEST(CsvRow, BothQuotingStylesKeepTheFieldCount) {
             "\"a\",\"\",\"x\"\"y\",\"1,2\",\"c\rd\",\"e\nf\",\"\x83\x5C\"");
   EXPECT_EQ(CsvRow(fields, CsvQuoting::kMinimal),
             "a,,\"x\"\"y\",\"1,2\",\"c\rd\",\"e\nf\",\x83\x5C");
+  // A quote after a lead byte is a quote: doubled, so that the field closes.
+  const std::vector<std::string> lead_then_quote{"\x81\"", "x"};
+  EXPECT_EQ(CsvRow(lead_then_quote, CsvQuoting::kEveryField), "\"\x81\"\"\",\"x\"");
+  EXPECT_EQ(CsvRow(lead_then_quote, CsvQuoting::kMinimal), "\"\x81\"\"\",x");
 }
 
 // The full-width mapping's table is checked against Windows by the Windows
