@@ -1,13 +1,16 @@
 // TFrmMain and the job: starting it, cancelling it, the worker's callbacks
 // and settling every end.
 #include <utility>
+#include <vector>
 
 #include "app/frm_main.h"
 #include "app/job_status.h"
 #include "app/output_path.h"
 #include "app/window_texts.h"
 #include "job/status_line.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/output_file.h"
 
 namespace tenrovel::app {
 
@@ -44,7 +47,8 @@ void TFrmMain::btnActionClick() {
     return;
   OutputPath = WithCsvExtension(*chosen);
 
-  if (platform::FileExists(OutputPath) && !platform::DeleteFileAt(OutputPath)) {
+  // The file is replaced only at the end; it must be replaceable now.
+  if (platform::FileExists(OutputPath) && !platform::CanReplaceFile(OutputPath)) {
     view_.ShowMessageBox(texts.msg_file_in_use, texts.caption_error, kInformation);
     return;
   }
@@ -92,6 +96,7 @@ void TFrmMain::btnCancelClick(job::TMyThread* sender) {
       return;
     }
     thread_end_seen_ = true;
+    ended_report_ = sender->Report();
   }
   const job::TMyThread* worker = sender != nullptr ? sender : Worker;
   const bool running = worker != nullptr && worker->Fields().JobRunning;
@@ -107,13 +112,7 @@ void TFrmMain::btnCancelClick(job::TMyThread* sender) {
     }
   } else if (JobStatus == kJobStarted) {
     Worker = nullptr;
-    const int rows = worker != nullptr ? worker->Fields().RowWritten.load() : job::kNoRowWritten;
-    if (worker != nullptr && worker->Fields().OutputOpenFailed)
-      JobStatus = kJobOutputUnavailable;
-    else if (rows == job::kNoRowWritten)
-      JobStatus = kJobNothingFound;
-    else if (rows == job::kSiteUnreachable)
-      JobStatus = kJobSiteUnreachable;
+    JobStatus = StatusOfEndedJob(worker);
     FinishJob(JobStatus);
   } else if (JobStatus == kJobCloseRequested && running) {
     if (Worker != nullptr)
@@ -127,6 +126,62 @@ void TFrmMain::btnCancelClick(job::TMyThread* sender) {
   }
 }
 
+int TFrmMain::StatusOfEndedJob(const job::TMyThread* worker) const {
+  if (worker == nullptr)
+    return kJobNothingFound;
+  const job::JobReport& report = worker->Report();
+  if (report.escaped_error)
+    return kJobInternalError;
+  if (worker->Fields().OutputOpenFailed)
+    return kJobOutputUnavailable;
+  if (report.write_error)
+    return kJobWriteFailed;
+  switch (worker->Fields().RowWritten.load()) {
+    case job::kNoRowWritten:
+      return kJobNothingFound;
+    case job::kSiteUnreachable:
+      return kJobSiteUnreachable;
+    default:
+      return kJobStarted;
+  }
+}
+
+bool TFrmMain::ShowEndProblems(int status) {
+  const WindowTexts& texts = Texts();
+  const job::JobReport* report = ended_report_ ? &*ended_report_ : nullptr;
+  const auto kept_in = [&] {
+    if (report == nullptr || !report->kept_part_file)
+      return std::string();
+    return "\n" + texts.msg_rows_kept_in + "\n" + PathToCp932(*report->kept_part_file);
+  };
+  if (status == kJobInternalError) {
+    view_.ShowMessageBox(texts.msg_internal_error + kept_in(), texts.caption_error, kInformation);
+    return true;
+  }
+  if (status == kJobWriteFailed) {
+    const std::string reason =
+        report != nullptr && report->write_error ? platform::Utf8ToCp932(*report->write_error) : "";
+    view_.ShowMessageBox(texts.msg_write_failed + "\n" + reason, texts.caption_error, kInformation);
+    return true;
+  }
+  if (report != nullptr && report->replace_error) {
+    view_.ShowMessageBox(texts.msg_replace_failed + kept_in(), texts.caption_error, kInformation);
+    return true;
+  }
+  return false;
+}
+
+std::string TFrmMain::CompletedMessage() const {
+  const WindowTexts& texts = Texts();
+  std::string message = texts.msg_completed;
+  if (!ended_report_)
+    return message;
+  const std::vector<std::string> names = job::PrefecturesNotFullyFetched(*ended_report_);
+  for (std::size_t i = 0; i < names.size(); ++i)
+    message += (i == 0 ? "\n" + texts.msg_not_fetched_prefix : texts.name_separator) + names[i];
+  return message;
+}
+
 void TFrmMain::EndOfDetachedWorker() {
   // The window let go of this worker at a second Cancel and is idle or busy
   // with nothing else; only the start button waited for this end.
@@ -138,12 +193,18 @@ void TFrmMain::EndOfDetachedWorker() {
 void TFrmMain::FinishJob(int status) {
   const WindowTexts& texts = Texts();
   view_.SetScreenCursor(SavedCursor);
-  switch (status) {
+  const std::string completed = CompletedMessage();
+  // A problem box replaces the outcome's own message; a close still ends
+  // the program.
+  const bool told = ShowEndProblems(status);
+  ended_report_.reset();
+  const bool exits = status == kJobCloseRequested || status == kJobExitAfterWorker;
+  switch (told && !exits ? kJobCancelled : status) {
     case kJobStarted: {
       view_.Beep(kMbIconQuestion);
       view_.FlashTaskbarButton({kFlashwAll | kFlashwTimerNoFg, 30, 700});
       const int answer =
-          view_.ShowMessageBox(texts.msg_completed, texts.caption_finished,
+          view_.ShowMessageBox(completed, texts.caption_finished,
                                kMbYesNo | kMbIconQuestion | kMbDefButton2 | kMbTopmost);
       if (answer == kIdYes) {
         if (platform::FileExists(OutputPath))

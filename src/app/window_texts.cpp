@@ -38,6 +38,12 @@ WindowTexts MakeTexts() {
   t.msg_close_question = cp932("取得処理の実行中ですが終了しますか？");
   t.msg_completed = cp932("店舗情報の取得が完了しました。\n保存したファイルを開きますか？");
   t.msg_source_unavailable_suffix = cp932("の取得には、まだ対応していません。");
+  t.msg_not_fetched_prefix = cp932("取得できなかった都道府県：");
+  t.name_separator = cp932("、");
+  t.msg_write_failed = cp932("ファイルに書き込めませんでした。");
+  t.msg_replace_failed = cp932("保存先のファイルを置き換えられませんでした。");
+  t.msg_internal_error = cp932("内部エラーのため取得処理を中止しました。");
+  t.msg_rows_kept_in = cp932("取得した店舗情報は次のファイルに残っています。");
   return t;
 }
 

@@ -21,9 +21,11 @@ void WriteStderr(std::string_view utf8);
 // Writes UTF-8 text to standard output, bytes unchanged.
 void WriteStdout(std::string_view utf8);
 
-// From now on Ctrl-C and termination requests (SIGINT and SIGTERM; the
-// console's Ctrl-C, Ctrl-Break and close events) set `*flag` instead of
-// ending the program. The flag must live as long as the program.
+// From now on Ctrl-C and termination requests (SIGINT, SIGTERM and SIGHUP;
+// the console's Ctrl-C, Ctrl-Break, close, logoff and shutdown events) set
+// `*flag` instead of ending the program; SIGPIPE and SIGXFSZ are ignored, so
+// that a closed pipe or a file-size limit shows as a failed write. The flag
+// must live as long as the program.
 void InstallInterruptFlag(std::atomic<bool>* flag);
 
 }  // namespace tenrovel::platform

@@ -213,29 +213,62 @@ TEST_F(FrmMainTest, ACompletedJobOffersToOpenItsFile) {
 }
 
 TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
+  const std::string part = (folder.path() / "x.csv.part").string();
+  const ShownBox kPartialBox{kCompletedBox.text + "\n取得できなかった都道府県：岩手県",
+                             kCompletedBox.caption, kCompletedBox.flags};
   struct Case {
     const char* name;
     int rows;
     bool fail_downloads;
-    bool output_is_folder;
+    std::string failing_code;
+    std::string throwing_code;
+    const char* folder_in_the_way;  // a folder at this name
     int status;
     ShownBox box;
   };
   const Case cases[] = {
-      {"nothing found", 0, false, false, kJobNothingFound, kNothingFoundBox},
-      {"site unreachable", 0, true, false, kJobSiteUnreachable, kUnreachableBox},
-      {"output unavailable", 1, false, true, kJobOutputUnavailable, kInUseBox},
+      {"nothing found", 0, false, "", "", nullptr, kJobNothingFound, kNothingFoundBox},
+      {"site unreachable", 0, true, "", "", nullptr, kJobSiteUnreachable, kUnreachableBox},
+      {"output unavailable", 1, false, "", "", "x.csv.part", kJobOutputUnavailable, kInUseBox},
+      // Iwate failed; Miyagi gave its rows.
+      {"some prefectures not fetched", 2, false, "03", "", nullptr, kJobStarted, kPartialBox},
+      {"final replacement failed",
+       1,
+       false,
+       "",
+       "",
+       "x.csv",
+       kJobStarted,
+       {"保存先のファイルを置き換えられませんでした。\n"
+        "取得した店舗情報は次のファイルに残っています。\n" +
+            part,
+        "Error", kInfo}},
+      {"internal error",
+       1,
+       false,
+       "",
+       "04",
+       nullptr,
+       kJobInternalError,
+       {"内部エラーのため取得処理を中止しました。\n"
+        "取得した店舗情報は次のファイルに残っています。\n" +
+            part,
+        "Error", kInfo}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ResetView();
     rows_per_prefecture = c.rows;
     fail_downloads = c.fail_downloads;
-    std::filesystem::remove(folder.path() / "x.csv");
-    if (c.output_is_folder)
-      std::filesystem::create_directory(folder.path() / "x.csv");
+    failing_code = c.failing_code;
+    throwing_code = c.throwing_code;
+    for (const char* name : {"x.csv", "x.csv.part"})
+      std::filesystem::remove_all(folder.path() / name);
+    if (c.folder_in_the_way != nullptr)
+      std::filesystem::create_directory(folder.path() / c.folder_in_the_way);
     Open();
-    Select({3});
+    Select({2, 3});
+    view.answers = {kIdNo};
     Start("x.csv");
     RunToEnd();
     EXPECT_EQ(frm->GetJobStatus(), c.status);

@@ -157,6 +157,56 @@ class Usage(CliCase):
     def test_output_that_cannot_be_created_exits_73(self):
         run = self.run_tool(["--bank", "mizuho", "--pref", "02", "-o", "missing/out.csv"])
         self.assertEqual(run.code, 73, run.stderr)
+        self.assertRegex(run.stderr, "cannot create missing/out.csv: .")
+
+
+class ExistingFile(CliCase):
+    """An existing file is replaced only when the job has an outcome."""
+    OLD = b"old rows\r\n"
+
+    def run_over_old_file(self, args, **env):
+        with open(os.path.join(self.work, "out.csv"), "wb") as f:
+            f.write(self.OLD)
+        return self.run_tool(["--bank", "mizuho", "-o", "out.csv", "--force"] + args, **env)
+
+    def test_outcome_decides_whether_the_old_file_is_replaced(self):
+        unreachable = "http://127.0.0.1:%d" % closed_port()
+        cases = [  # name, args, environment, exit code, the old file is kept
+            ("rows", ["--pref", "01"], {}, 0, False),
+            ("nothing found", ["--pref", "02"], {}, 1, False),
+            ("site unreachable", ["--pref", "01,13"], {"TENROVEL_MIZUHO_URL": unreachable}, 3, True),
+        ]
+        for name, args, env, code, kept in cases:
+            with self.subTest(name):
+                run = self.run_over_old_file(args, **env)
+                self.assertEqual(run.code, code, run.stderr)
+                data = run.file("out.csv")
+                self.assertEqual(data == self.OLD, kept)
+                if not kept:
+                    self.assertTrue(data.startswith(MIZUHO_HEADER))
+                self.assertEqual(os.listdir(self.work), ["out.csv"], "no part file is left")
+                self.assert_no_temp_left()
+
+    @unittest.skipIf(os.name != "posix", "needs a file-size limit")
+    def test_a_write_error_keeps_the_old_file_and_exits_74(self):
+        if ARGS.emulator:
+            self.skipTest("the file-size limit is a POSIX one")
+        import resource
+
+        def limit():  # the header row is cut: a write error, not SIGXFSZ
+            resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))
+        with open(os.path.join(self.work, "out.csv"), "wb") as f:
+            f.write(self.OLD)
+        p = subprocess.run(self.command(["--bank", "mizuho", "--pref", "13", "-o", "out.csv",
+                                         "--force"]),
+                           cwd=self.work, env=self.env(), capture_output=True, timeout=120,
+                           preexec_fn=limit)
+        stderr = p.stderr.decode("utf-8", "replace")
+        self.assertEqual(p.returncode, 74, stderr)
+        self.assertIn("cannot write out.csv: File too large", stderr)
+        self.assertEqual(Run(0, b"", "", self.work).file("out.csv"), self.OLD)
+        self.assertEqual(os.listdir(self.work), ["out.csv"], "no part file is left")
+        self.assert_no_temp_left()
 
 
 class MizuhoJobs(CliCase):
@@ -188,12 +238,21 @@ class MizuhoJobs(CliCase):
         self.assertEqual(run.file("out.csv"), MIZUHO_HEADER)
         self.assert_no_temp_left()
 
+    def test_a_prefecture_that_failed_among_others_exits_4(self):
+        control("/control/fault?path=" + urllib.request.quote(MIZUHO_PATH + "?kencode=01")
+                + "&kind=status&code=503")
+        run = self.run_tool(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv"])
+        self.assertEqual(run.code, 4, run.stderr)
+        rows = self.assert_rows(run.file("out.csv"), 18)
+        self.assertEqual(len(rows), 13, "header and Tokyo's twelve rows")
+        self.assertIn("download failed (北海道)", run.stderr)
+
     def test_refused_connections_exit_3(self):
         url = "http://127.0.0.1:%d" % closed_port()
         run = self.run_tool(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv"],
                             TENROVEL_MIZUHO_URL=url)
         self.assertEqual(run.code, 3, run.stderr)
-        self.assertEqual(run.file("out.csv"), MIZUHO_HEADER)
+        self.assertEqual(os.listdir(self.work), [], "no file is made")
         self.assertIn("download failed", run.stderr)
 
     @unittest.skipIf(os.name != "posix", "needs POSIX signals")
@@ -251,7 +310,7 @@ class MufgJobs(CliCase):
         before = len(requested_targets(MUFG_PATH))
         control("/control/fault?path=" + MUFG_PATH + "&kind=status&code=500&count=1")
         run = self.run_tool(["--bank", "mufg", "--pref", "13,14", "-o", "out.csv"])
-        self.assertEqual(run.code, 0, run.stderr)
+        self.assertEqual(run.code, 4, run.stderr)  # Tokyo's rows are missing
         self.assertEqual(run.file("out.csv"), MUFG_HEADER + b"".join(kanagawa))
         self.assert_rows(run.file("out.csv"), 15)
         self.assertEqual(requested_targets(MUFG_PATH)[before:], [MUFG_PATH, MUFG_PATH])
@@ -263,7 +322,7 @@ class MufgJobs(CliCase):
         run = self.run_tool(["--bank", "mufg", "--pref", "13,14", "-o", "out.csv"],
                             TENROVEL_MUFG_URL="")
         self.assertEqual(run.code, 3, run.stderr)
-        self.assertEqual(run.file("out.csv"), MUFG_HEADER)
+        self.assertEqual(os.listdir(self.work), [], "no file is made")
         self.assertIn("download failed (東京都): " + MUFG_PATH, run.stderr)
         self.assertIn("download failed (神奈川県): " + MUFG_PATH, run.stderr)
         self.assertEqual(requested_targets(MUFG_PATH)[before:], [])

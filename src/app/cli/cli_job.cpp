@@ -14,6 +14,7 @@
 #include "platform/codepage.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/output_file.h"
 
 namespace tenrovel::cli {
 
@@ -51,6 +52,41 @@ void PrintSummary(const job::JobReport& report) {
     Say("error: " + *report.escaped_error);
 }
 
+// The exit code when several outcomes meet, the gravest first; also tells
+// what happened to the file.
+int EndOfJob(const job::TMyThread& worker, const fs::path& output, bool interrupted) {
+  const job::JobReport& report = worker.Report();
+  const std::string file = PathToUtf8(output);
+  if (worker.Fields().OutputOpenFailed) {
+    Say("cannot create " + file + ": " + report.create_error.value_or("unknown reason"));
+    return kExitCannotCreate;
+  }
+  const std::string kept =
+      report.kept_part_file ? "; the rows are kept in " + PathToUtf8(*report.kept_part_file) : "";
+  if (report.escaped_error) {
+    Say("an internal error stopped the job" + kept + " (please report it)");
+    return kExitInternal;
+  }
+  if (report.write_error) {
+    Say("cannot write " + file + ": " + *report.write_error);
+    return kExitIoError;
+  }
+  if (report.replace_error) {
+    Say("cannot replace " + file + ": " + *report.replace_error + kept);
+    return kExitIoError;
+  }
+  if (interrupted)
+    return kExitCancelled;
+  const bool rows = worker.Fields().RowWritten == job::kRowsWritten;
+  if (rows && !job::PrefecturesWithFailedDownloads(report).empty())
+    return kExitPartial;
+  if (rows)
+    return kExitRowsWritten;
+  if (worker.DownloadFailed())
+    return kExitUnreachable;
+  return kExitNothingFound;
+}
+
 }  // namespace
 
 int RunCliJob(const CliOptions& options) {
@@ -79,8 +115,9 @@ int RunCliJob(const CliOptions& options) {
       Say(PathToUtf8(output) + " exists; use --force to replace it");
       return kExitCannotCreate;
     }
-    if (!platform::DeleteFileAt(output)) {
-      Say("cannot replace " + PathToUtf8(output));
+    // Replaced only when the job ends; it must be replaceable now.
+    if (!platform::CanReplaceFile(output)) {
+      Say("cannot replace " + PathToUtf8(output) + ": it is in use or may not be written");
       return kExitCannotCreate;
     }
   } else if (platform::FolderExists(output)) {
@@ -121,19 +158,8 @@ int RunCliJob(const CliOptions& options) {
                       });
   worker.WaitFor();
 
-  const job::JobFields& fields = worker.Fields();
   PrintSummary(worker.Report());
-  if (fields.OutputOpenFailed) {
-    Say("cannot create " + PathToUtf8(output));
-    return kExitCannotCreate;
-  }
-  if (g_interrupted)
-    return kExitCancelled;
-  if (fields.RowWritten == job::kRowsWritten)
-    return kExitRowsWritten;
-  if (worker.DownloadFailed())
-    return kExitUnreachable;
-  return kExitNothingFound;
+  return EndOfJob(worker, output, g_interrupted);
 }
 
 }  // namespace tenrovel::cli
