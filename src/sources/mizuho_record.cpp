@@ -5,6 +5,7 @@
 #include "job/text_utils.h"
 #include "platform/codepage.h"
 #include "sources/json_text.h"
+#include "sources/mizuho_answer.h"
 #include "text/cp932.h"
 
 namespace tenrovel::sources {
@@ -169,7 +170,7 @@ MizuhoColumns ExtractMizuhoColumns(std::vector<std::string>& items, std::size_t 
     std::string t = Trim(items[i]);
     if (StartsWith(t, ":{"))
       break;  // a nested object: the record's own keys are done
-    if (StartsWith(t, ":[") || StartsWith(t, "{\"")) {
+    if (IsMizuhoRecordStart(t)) {
       if (i > start)
         break;  // the next record begins
       t = Trim(RemoveAll(RemoveAll(t, ":["), "{\""));
