@@ -54,8 +54,8 @@ const WindowTexts& Texts() {
   return kTexts;
 }
 
-std::string SourceUnavailableMessage(job::Bank bank) {
-  return job::BankName(job::BankCaption(bank)) + Texts().msg_source_unavailable_suffix;
+std::string SourceUnavailableMessage(const job::BankFacts& bank) {
+  return job::BankName(bank.caption) + Texts().msg_source_unavailable_suffix;
 }
 
 }  // namespace tenrovel::app

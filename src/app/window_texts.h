@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "job/bank.h"
+#include "job/bank_facts.h"
 
 namespace tenrovel::app {
 
@@ -48,6 +48,6 @@ struct WindowTexts {
 const WindowTexts& Texts();
 
 // The message for a bank whose source is not part of the program yet.
-std::string SourceUnavailableMessage(job::Bank bank);
+std::string SourceUnavailableMessage(const job::BankFacts& bank);
 
 }  // namespace tenrovel::app

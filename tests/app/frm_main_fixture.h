@@ -41,7 +41,9 @@ class FrmMainFixture : public ::testing::Test {
       if (arg == throwing_code)
         throw std::runtime_error("broken answer");
     };
-    config.sources = {source, source, source};
+    config.banks = Banks();
+    for (BankRow& bank : config.banks)
+      bank.source = source;
     ResetView();
     config.download = [](const std::string&, const std::filesystem::path&,
                          const std::atomic<bool>*) {
