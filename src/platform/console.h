@@ -26,6 +26,13 @@ void WriteStdout(std::string_view utf8);
 // `*flag` instead of ending the program; SIGPIPE and SIGXFSZ are ignored, so
 // that a closed pipe or a file-size limit shows as a failed write. The flag
 // must live as long as the program.
+//
+// Windows ends a program a few seconds after a close, logoff or shutdown
+// event however its handler returns; the handler therefore waits (up to
+// kCloseWaitMilliseconds) until ReportCleanupDone says that the job has
+// stopped and its temporary files are gone.
 void InstallInterruptFlag(std::atomic<bool>* flag);
+void ReportCleanupDone();
+inline constexpr unsigned kCloseWaitMilliseconds = 4500;
 
 }  // namespace tenrovel::platform

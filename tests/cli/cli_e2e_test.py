@@ -285,6 +285,36 @@ class MizuhoJobs(CliCase):
         self.assert_no_temp_left()
 
 
+    @unittest.skipIf(os.name != "posix", "needs POSIX signals")
+    def test_a_closed_standard_error_or_a_hangup_still_ends_the_job_cleanly(self):
+        if ARGS.emulator:
+            self.skipTest("POSIX signals")
+        # The reader of standard error goes away at once: progress lines fail
+        # to be written, and the job still completes.
+        process = subprocess.Popen(
+            self.command(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv"]),
+            cwd=self.work, env=self.env(), stderr=subprocess.PIPE)
+        process.stderr.close()
+        self.assertEqual(process.wait(timeout=60), 0)
+        with open(os.path.join(EXPECTED, "mizuho_01_13.csv"), "rb") as f:
+            self.assertEqual(Run(0, b"", "", self.work).file("out.csv"), f.read())
+        self.assert_no_temp_left()
+        # A hangup stops it like SIGTERM: the rows written stay.
+        control("/control/fault?path=" + urllib.request.quote(MIZUHO_PATH + "?kencode=13")
+                + "&kind=stall&before_headers=1&seconds=30")
+        process = subprocess.Popen(
+            self.command(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv", "--force"]),
+            cwd=self.work, env=self.env(), stderr=subprocess.PIPE)
+        for line in iter(process.stderr.readline, b""):
+            if "北海道".encode() in line:
+                break
+        time.sleep(0.3)  # the request for Tokyo is under way
+        process.send_signal(signal.SIGHUP)
+        self.assertEqual(process.wait(timeout=10), 2)
+        self.assertEqual(len(self.assert_rows(Run(0, b"", "", self.work).file("out.csv"), 18)), 3)
+        self.assert_no_temp_left()
+
+
 class MufgJobs(CliCase):
     @staticmethod
     def expected():

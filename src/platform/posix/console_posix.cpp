@@ -44,6 +44,8 @@ void WriteStdout(std::string_view utf8) {
   WriteAll(STDOUT_FILENO, utf8);
 }
 
+void ReportCleanupDone() {}  // a POSIX signal handler has nothing to wait for
+
 void InstallInterruptFlag(std::atomic<bool>* flag) {
   static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
   g_interrupt_flag = flag;
