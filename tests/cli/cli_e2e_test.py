@@ -227,6 +227,30 @@ class MizuhoJobs(CliCase):
         self.assertIn("みずほ銀行店舗 東京都 : 12/12件 取得中", run.stderr)
         self.assert_no_temp_left()
 
+    def test_the_outcome_is_said_in_one_line_unless_quiet(self):
+        stall = ("/control/fault?path=" + urllib.request.quote(MIZUHO_PATH + "?kencode=01")
+                 + "&kind=status&code=503")
+        cases = [  # name, arguments, fault to arm, exit code, last line
+            ("rows", ["--pref", "01,13"], None, 0, "tenrovel: wrote 14 rows to out.csv (2 prefectures)"),
+            ("partial", ["--pref", "01,13"], stall, 4,
+             "tenrovel: wrote 12 rows to out.csv (2 prefectures); not fetched: 北海道"),
+            ("nothing", ["--pref", "02"], None, 1, "tenrovel: nothing found; out.csv holds the header row"),
+        ]
+        for name, args, fault, code, line in cases:
+            for quiet in (False, True):
+                with self.subTest(name=name, quiet=quiet):
+                    if fault:
+                        control(fault)
+                    run = self.run_tool(["--bank", "mizuho", "-o", "out.csv", "--force"] + args
+                                        + (["-q"] if quiet else []))
+                    self.assertEqual(run.code, code, run.stderr)
+                    lines = run.stderr.splitlines()
+                    if quiet:  # failed downloads are errors: they stay
+                        self.assertEqual([l for l in lines if "download failed" not in l], [])
+                        self.assertEqual(len(lines), 1 if fault else 0)
+                    else:
+                        self.assertEqual(lines[-1], line)
+
     def test_default_output_name(self):
         run = self.run_tool(["--bank", "mizuho", "--pref", "01"])
         self.assertEqual(run.code, 0, run.stderr)
@@ -347,14 +371,13 @@ class MufgJobs(CliCase):
         self.assertIn("download failed (東京都)", run.stderr)
         self.assert_no_temp_left()
 
-    def test_without_a_configured_host_nothing_is_sent_and_the_job_exits_3(self):
+    def test_without_a_configured_host_nothing_is_sent_and_the_job_exits_78(self):
         before = len(requested_targets(MUFG_PATH))
         run = self.run_tool(["--bank", "mufg", "--pref", "13,14", "-o", "out.csv"],
                             TENROVEL_MUFG_URL="")
-        self.assertEqual(run.code, 3, run.stderr)
+        self.assertEqual(run.code, 78, run.stderr)
+        self.assertIn("TENROVEL_MUFG_URL", run.stderr)
         self.assertEqual(os.listdir(self.work), [], "no file is made")
-        self.assertIn("download failed (東京都): " + MUFG_PATH, run.stderr)
-        self.assertIn("download failed (神奈川県): " + MUFG_PATH, run.stderr)
         self.assertEqual(requested_targets(MUFG_PATH)[before:], [])
         self.assert_no_temp_left()
 

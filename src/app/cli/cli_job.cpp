@@ -39,11 +39,14 @@ std::string PathToUtf8(const fs::path& path) {
   return std::string(u8.begin(), u8.end());
 }
 
-void PrintSummary(const job::JobReport& report) {
+// Failed downloads are errors and always told; the rest is for -q to silence.
+void PrintSummary(const job::JobReport& report, bool quiet) {
   for (const auto& failure : report.download_failures) {
     Say("download failed (" + platform::Cp932ToUtf8(failure.prefecture) + "): " + failure.url +
         ": " + failure.error);
   }
+  if (quiet)
+    return;
   for (const auto& shortfall : report.shortfalls) {
     Say(platform::Cp932ToUtf8(shortfall.prefecture) + ": " +
         std::to_string(shortfall.rows_written) + " rows of " +
@@ -88,6 +91,37 @@ int EndOfJob(const job::TMyThread& worker, const fs::path& output, bool interrup
   return kExitNothingFound;
 }
 
+// What a job that ran to an outcome did, in one line.
+void SayOutcome(int code, const job::TMyThread& worker, const fs::path& output) {
+  const std::string file = PathToUtf8(output);
+  const std::string rows = std::to_string(worker.Report().rows_written);
+  const std::string prefectures = std::to_string(worker.Fields().PrefCount);
+  switch (code) {
+    case kExitRowsWritten:
+      Say("wrote " + rows + " rows to " + file + " (" + prefectures + " prefectures)");
+      break;
+    case kExitPartial: {
+      std::string failed;
+      for (const std::string& name : job::PrefecturesWithFailedDownloads(worker.Report()))
+        failed += (failed.empty() ? "" : ", ") + platform::Cp932ToUtf8(name);
+      Say("wrote " + rows + " rows to " + file + " (" + prefectures +
+          " prefectures); not fetched: " + failed);
+      break;
+    }
+    case kExitCancelled:
+      Say("cancelled: " + rows + " rows kept in " + file);
+      break;
+    case kExitUnreachable:
+      Say("the site could not be reached; " + file + " was not changed");
+      break;
+    case kExitNothingFound:
+      Say("nothing found; " + file + " holds the header row");
+      break;
+    default:  // errors were told as they were found
+      break;
+  }
+}
+
 }  // namespace
 
 int RunCliJob(const CliOptions& options) {
@@ -104,9 +138,10 @@ int RunCliJob(const CliOptions& options) {
   if (!problems.empty())
     return kExitUsage;
   if ((sites.*bank.site).empty()) {
-    // The job then ends as for a site that cannot be reached.
+    // Said before any file is made: the job could only fail.
     Say(bank.facts.key + ": the bank's site has no known host: set " +
         app::SiteSettingOf(bank.site).environment);
+    return kExitConfig;
   }
 
   const fs::path output = options.output_utf8.empty()
@@ -147,7 +182,8 @@ int RunCliJob(const CliOptions& options) {
 
   platform::InstallInterruptFlag(&g_interrupted);
   job::QueueDispatcher dispatcher;
-  CliProgress progress(bank.facts.caption, platform::StderrIsTerminal());
+  CliProgress progress(bank.facts.caption, platform::StderrIsTerminal() && !options.quiet,
+                       options.quiet);
   job::TMyThread worker(request, dispatcher, progress);
   worker.Start();
   bool stop_sent = false;
@@ -160,8 +196,11 @@ int RunCliJob(const CliOptions& options) {
                       });
   worker.WaitFor();
 
-  PrintSummary(worker.Report());
-  return EndOfJob(worker, output, g_interrupted);
+  PrintSummary(worker.Report(), options.quiet);
+  const int code = EndOfJob(worker, output, g_interrupted);
+  if (!options.quiet)
+    SayOutcome(code, worker, output);
+  return code;
 }
 
 }  // namespace tenrovel::cli

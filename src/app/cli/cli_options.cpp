@@ -71,15 +71,19 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
   pref->excludes(all_flag);
   app.add_option("-o,--output", options.output_utf8,
                  "output file (default: the bank's proposed name in the current folder)");
-  app.add_flag("--force", options.force, "replace an existing output file");
+  app.add_flag("--force", options.force,
+               "replace an existing output file (only once the job has an outcome)");
+  app.add_flag("-q,--quiet", options.quiet, "no progress and no summary; errors still show");
   app.set_version_flag("--version", std::string("tenrovel ") + TENROVEL_VERSION);
   std::string sites;
   for (const app::SiteSetting& setting : app::kSiteSettings)
     sites += std::string(sites.empty() ? "" : ", ") + setting.environment;
   app.footer(
       "Exit codes: 0 rows written, 1 nothing found, 2 cancelled, 3 a site could not be\n"
-      "reached, 64 usage error, 69 bank not available yet, 70 internal error, 73 output file\n"
-      "exists or cannot be created.\n"
+      "reached, 4 some downloads failed (the rows that could be fetched were written),\n"
+      "64 usage error, 69 bank not available yet, 70 internal error, 73 output file exists\n"
+      "or cannot be created, 74 output could not be written or replaced, 78 the bank's site\n"
+      "has no host. When several apply: 70, 74, 2, 4, 3, 1, 0.\n"
       "Sites (scheme://host[:port]): " +
       sites +
       ".\n"

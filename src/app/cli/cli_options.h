@@ -17,6 +17,7 @@ struct CliOptions {
   std::array<bool, job::kPrefectureCount> checked{};  // in list order
   std::string output_utf8;  // empty: the proposed name in the current folder
   bool force = false;
+  bool quiet = false;  // no progress and no summary; errors still show
 };
 
 struct ParseOutcome {

@@ -9,8 +9,8 @@
 
 namespace tenrovel::cli {
 
-CliProgress::CliProgress(std::string bank_caption, bool terminal)
-    : bank_caption_(std::move(bank_caption)), terminal_(terminal) {}
+CliProgress::CliProgress(std::string bank_caption, bool terminal, bool quiet)
+    : bank_caption_(std::move(bank_caption)), terminal_(terminal), quiet_(quiet) {}
 
 void CliProgress::OnInitProgress(job::TMyThread& worker) {
   maximum_ = worker.Fields().PrefCount;
@@ -33,6 +33,8 @@ void CliProgress::OnFinishJob(job::TMyThread&) {
 }
 
 void CliProgress::Show(const std::string& status_utf8) {
+  if (quiet_)
+    return;
   if (!terminal_) {
     if (status_utf8 != last_line_)
       platform::WriteStderr(status_utf8 + "\n");

@@ -12,7 +12,8 @@ namespace tenrovel::cli {
 class CliProgress final : public job::JobCallbacks {
  public:
   // `bank_caption`: CP932, the bank's caption in the window.
-  CliProgress(std::string bank_caption, bool terminal);
+  // `quiet`: nothing is shown.
+  CliProgress(std::string bank_caption, bool terminal, bool quiet = false);
 
   void OnInitProgress(job::TMyThread& worker) override;
   void OnStepProgress(job::TMyThread& worker) override;
@@ -26,6 +27,7 @@ class CliProgress final : public job::JobCallbacks {
 
   const std::string bank_caption_;
   const bool terminal_;
+  const bool quiet_;
   int maximum_ = 0;
   int position_ = 0;
   std::string last_line_;

@@ -14,6 +14,7 @@ enum ExitCode : int {
   kExitInternal = 70,      // an unexpected internal error (a fault of ours)
   kExitCannotCreate = 73,  // the output file exists (without --force) or cannot be created
   kExitIoError = 74,       // writing the output failed, or the finished file could not replace it
+  kExitConfig = 78,        // the chosen bank's site has no host (set its environment variable)
 };
 
 }  // namespace tenrovel::cli

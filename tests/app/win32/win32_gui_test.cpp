@@ -14,6 +14,7 @@
 #include "app/win32/dpi_fonts.h"
 #include "app/win32/program_files.h"
 #include "app/win32/window_dispatcher.h"
+#include "platform/files.h"
 
 namespace tenrovel::app::win32 {
 namespace {
@@ -195,6 +196,19 @@ TEST(ProgramFiles, FallBackOnlyWhenTheProgramFolderCannotBeWritten) {
     EXPECT_EQ(files.settings_file, c.settings);
     EXPECT_EQ(files.temp_file, c.temp_file);
   }
+}
+
+TEST(ProgramFiles, TheFallbackTemporaryFileIsInAFolderOfItsOwn) {
+  const platform::PrivateTempFolder program;  // stands for a folder that cannot be written
+  fs::path folder;
+  {
+    const ProgramFiles files = LocateProgramFiles(program.path(), false);
+    folder = files.temp_file.parent_path();
+    EXPECT_EQ(files.temp_file.filename(), L"tmp.dat");
+    ASSERT_TRUE(platform::FolderExists(folder));
+    EXPECT_TRUE(fs::equivalent(folder.parent_path(), fs::temp_directory_path()));
+  }
+  EXPECT_FALSE(platform::FolderExists(folder)) << "removed when the program ends";
 }
 
 TEST(WindowFonts, HaveGlyphsForTheJapaneseCaptions) {
