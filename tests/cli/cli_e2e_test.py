@@ -269,7 +269,11 @@ class MizuhoJobs(CliCase):
         self.assertEqual(run.code, 4, run.stderr)
         rows = self.assert_rows(run.file("out.csv"), 18)
         self.assertEqual(len(rows), 13, "header and Tokyo's twelve rows")
-        self.assertIn("download failed (北海道)", run.stderr)
+        # Told when it happened, before Tokyo's progress, with the URL's path only.
+        failed = run.stderr.index("tenrovel: download failed (北海道): http://127.0.0.1:")
+        self.assertIn(MIZUHO_PATH + ": ", run.stderr[failed:].splitlines()[0])
+        self.assertNotIn("kencode", run.stderr)
+        self.assertLess(failed, run.stderr.index("東京都 : "))
 
     def test_refused_connections_exit_3(self):
         url = "http://127.0.0.1:%d" % closed_port()

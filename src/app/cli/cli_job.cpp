@@ -39,12 +39,10 @@ std::string PathToUtf8(const fs::path& path) {
   return std::string(u8.begin(), u8.end());
 }
 
-// Failed downloads are errors and always told; the rest is for -q to silence.
+// Failed downloads were told as they happened; the rest is for -q to silence.
 void PrintSummary(const job::JobReport& report, bool quiet) {
-  for (const auto& failure : report.download_failures) {
-    Say("download failed (" + platform::Cp932ToUtf8(failure.prefecture) + "): " + failure.url +
-        ": " + failure.error);
-  }
+  if (report.escaped_error)
+    Say("error: " + *report.escaped_error);
   if (quiet)
     return;
   for (const auto& shortfall : report.shortfalls) {
@@ -52,8 +50,6 @@ void PrintSummary(const job::JobReport& report, bool quiet) {
         std::to_string(shortfall.rows_written) + " rows of " +
         std::to_string(shortfall.item_total) + " hits");
   }
-  if (report.escaped_error)
-    Say("error: " + *report.escaped_error);
 }
 
 // The exit code when several outcomes meet, the gravest first; also tells

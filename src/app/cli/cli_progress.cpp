@@ -17,19 +17,44 @@ void CliProgress::OnInitProgress(job::TMyThread& worker) {
   position_ = 0;
 }
 
-void CliProgress::OnStepProgress(job::TMyThread&) {
+void CliProgress::OnStepProgress(job::TMyThread& worker) {
+  TellNewFailures(worker);
   if (position_ < maximum_)
     ++position_;
 }
 
 void CliProgress::OnShowItemStatus(job::TMyThread& worker) {
+  TellNewFailures(worker);
   Show(platform::Cp932ToUtf8(job::StatusLine(bank_caption_, worker.Fields())));
 }
 
-void CliProgress::OnFinishJob(job::TMyThread&) {
+void CliProgress::OnFinishJob(job::TMyThread& worker) {
+  TellNewFailures(worker);
+  EndProgressLine();
+  finished_ = true;
+}
+
+std::string ShortUrl(const std::string& url) {
+  return url.substr(0, url.find_first_of("?#"));
+}
+
+void CliProgress::TellNewFailures(const job::TMyThread& worker) {
+  // The worker waits while this runs, so its report holds still.
+  const auto& failures = worker.Report().download_failures;
+  for (; failures_told_ < failures.size(); ++failures_told_) {
+    const job::DownloadFailure& failure = failures[failures_told_];
+    EndProgressLine();
+    platform::WriteStderr("tenrovel: download failed (" +
+                          platform::Cp932ToUtf8(failure.prefecture) +
+                          "): " + ShortUrl(failure.url) + ": " + failure.error + "\n");
+  }
+}
+
+void CliProgress::EndProgressLine() {
   if (terminal_ && !last_line_.empty())
     platform::WriteStderr("\n");
-  finished_ = true;
+  if (terminal_)
+    last_line_.clear();
 }
 
 void CliProgress::Show(const std::string& status_utf8) {

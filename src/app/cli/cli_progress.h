@@ -24,6 +24,10 @@ class CliProgress final : public job::JobCallbacks {
 
  private:
   void Show(const std::string& status_utf8);
+  // Failed downloads are errors: told at once, also when quiet.
+  void TellNewFailures(const job::TMyThread& worker);
+  // On a terminal: the next output begins on a line of its own.
+  void EndProgressLine();
 
   const std::string bank_caption_;
   const bool terminal_;
@@ -32,6 +36,10 @@ class CliProgress final : public job::JobCallbacks {
   int position_ = 0;
   std::string last_line_;
   bool finished_ = false;
+  std::size_t failures_told_ = 0;
 };
+
+// The URL without its query: scheme, host and path.
+std::string ShortUrl(const std::string& url);
 
 }  // namespace tenrovel::cli
