@@ -123,12 +123,29 @@ class CliCase(unittest.TestCase):
 class Usage(CliCase):
     def test_usage_errors_exit_64(self):
         for args in ([], ["--bank", "mizuho"], ["--bank", "nope", "--all"],
-                     ["--bank", "mizuho", "--pref", "48"], ["--bank", "mizuho", "--pref", "東京"],
+                     ["--bank", "mizuho", "--pref", "48"], ["--bank", "mizuho", "--pref", "東"],
                      ["--bank", "mizuho", "--all", "--pref", "13"], ["--bogus"]):
             with self.subTest(args=args):
                 run = self.run_tool(args)
                 self.assertEqual(run.code, 64, run.stderr)
                 self.assertIn("tenrovel:", run.stderr)
+
+    def test_prefectures_by_code_name_short_name_or_romanised(self):
+        # Each form names Tokyo; --list-prefectures shows the 47 with their codes.
+        for form in ("13", "１３", "東京都", "東京", "tokyo", "TOKYO"):
+            with self.subTest(form=form):
+                run = self.run_tool(["--bank", "Mizuho", "--pref", "1," + form, "-o", "out.csv",
+                                     "--force", "-q"])
+                self.assertEqual(run.code, 0, run.stderr)
+                with open(os.path.join(EXPECTED, "mizuho_01_13.csv"), "rb") as f:
+                    self.assertEqual(run.file("out.csv"), f.read())
+        run = self.run_tool(["--bank", "mizuho", "--pref", "hokaido"])
+        self.assertEqual(run.code, 64)
+        self.assertIn("did you mean 北海道 (hokkaido)?", run.stderr)
+        run = self.run_tool(["--list-prefectures"])
+        self.assertEqual(run.code, 0)
+        lines = run.stdout.decode("utf-8").splitlines()
+        self.assertEqual((len(lines), lines[0], lines[46]), (47, "01 北海道 hokkaido", "47 沖縄県 okinawa"))
 
     def test_help_and_version(self):
         run = self.run_tool(["--help"])

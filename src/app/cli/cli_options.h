@@ -29,8 +29,4 @@ struct ParseOutcome {
 // `args` are UTF-8, argv[0] first.
 ParseOutcome ParseCommandLine(const std::vector<std::string>& args);
 
-// The index (0..46) of a prefecture given by its name (UTF-8, as listed:
-// 東京都) or its code (13, 01 or 1); nullopt when it names none.
-std::optional<std::size_t> FindPrefecture(const std::string& name_or_code);
-
 }  // namespace tenrovel::cli
