@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "platform/console.h"
-#include "platform/files.h"
 #include "platform/win32/console_events.h"
 
 namespace tenrovel::platform {
@@ -23,9 +23,9 @@ TEST(ConsoleEvents, ACloseStopsTheJobAndWaitsForItsCleanup) {
     returned = true;
   });
   while (!interrupted)
-    SleepFor(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   // Well within the handler's wait: it must still hold the process.
-  SleepFor(std::chrono::milliseconds(300));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(returned.load()) << "the handler returned before the cleanup";
   ReportCleanupDone();
   system.join();

@@ -43,12 +43,12 @@ ProgramFiles ChooseProgramFiles(const fs::path& program_folder, bool program_fol
                                 const std::optional<fs::path>& app_data,
                                 const std::optional<fs::path>& temp_folder) {
   if (program_folder_writable)
-    return {program_folder / kSettingsFileName, program_folder / kTempFileName};
+    return {program_folder / kSettingsFileName, program_folder / kTempFileName, nullptr};
   // Without a better place, the program's folder: the settings are then
   // not kept, and a job reports that it cannot write.
   return {app_data ? *app_data / kAppDataFolderName / kSettingsFileName
                    : program_folder / kSettingsFileName,
-          (temp_folder ? *temp_folder : program_folder) / kTempFileName};
+          (temp_folder ? *temp_folder : program_folder) / kTempFileName, nullptr};
 }
 
 ProgramFiles LocateProgramFiles() {
