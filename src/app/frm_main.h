@@ -30,6 +30,7 @@
 #include "app/bank_table.h"
 #include "app/main_view.h"
 #include "job/job_callbacks.h"
+#include "job/job_report.h"
 #include "job/job_request.h"
 #include "job/my_thread.h"
 #include "job/prefectures.h"
@@ -141,6 +142,12 @@ class TFrmMain final : private job::JobCallbacks {
   void StartWorker();
   // The worker's end, once no box of ours is open.
   void OnJobEnded();
+  // The status of a job whose worker has ended, with `JobStatus` still 0.
+  int StatusOfEndedJob(const job::TMyThread* worker) const;
+  // The message boxes of an end that the status codes alone do not tell;
+  // whether one was shown.
+  bool ShowEndProblems(int status);
+  std::string CompletedMessage() const;
   void EndOfDetachedWorker();
   // Whether a worker has not reported its end yet.
   bool WorkerStillRunning() const { return thread_ && !thread_end_seen_; }
@@ -161,6 +168,8 @@ class TFrmMain final : private job::JobCallbacks {
 
   std::unique_ptr<job::TMyThread> thread_;  // owns the worker until it is joined
   bool thread_end_seen_ = false;
+  // What the worker of the job being finished reported, until FinishJob.
+  std::optional<job::JobReport> ended_report_;
   bool in_finish_callback_ = false;
   bool end_pending_ = false;
   int open_dialogs_ = 0;

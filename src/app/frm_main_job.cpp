@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "app/frm_main.h"
 #include "app/job_status.h"
@@ -11,6 +12,7 @@
 #include "job/status_line.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/output_file.h"
 
 namespace tenrovel::app {
 
@@ -50,7 +52,8 @@ void TFrmMain::btnActionClick() {
     return;
   fields_.OutputPath = WithCsvExtension(*chosen);
 
-  if (platform::FileExists(fields_.OutputPath) && !platform::DeleteFileAt(fields_.OutputPath)) {
+  // The file is replaced only at the end; it must be replaceable now.
+  if (platform::FileExists(fields_.OutputPath) && !platform::CanReplaceFile(fields_.OutputPath)) {
     Ask(FileUnavailableMessage(), texts.caption_error, kInformation);
     return;
   }
@@ -151,6 +154,7 @@ void TFrmMain::btnCancelClick(job::TMyThread* sender) {
       return;
     }
     thread_end_seen_ = true;
+    ended_report_ = sender->Report();
     if (open_dialogs_ > 0) {
       // Settled once the box is answered: its answer must still find the
       // job it was asked about, and no box of the end may open over it.
@@ -176,13 +180,7 @@ void TFrmMain::btnCancelClick(job::TMyThread* sender) {
   } else if (fields_.JobStatus == kJobStarted) {
     const job::TMyThread* worker = std::exchange(fields_.Worker, nullptr);
     end_pending_ = false;
-    const int rows = worker != nullptr ? worker->Fields().RowWritten.load() : job::kNoRowWritten;
-    if (worker != nullptr && worker->Fields().OutputOpenFailed)
-      fields_.JobStatus = kJobOutputUnavailable;
-    else if (rows == job::kNoRowWritten)
-      fields_.JobStatus = kJobNothingFound;
-    else if (rows == job::kSiteUnreachable)
-      fields_.JobStatus = kJobSiteUnreachable;
+    fields_.JobStatus = StatusOfEndedJob(worker);
     FinishJob(fields_.JobStatus);
   } else if (fields_.JobStatus == kJobCloseRequested && running) {
     fields_.Worker->RequestStop();
@@ -204,6 +202,62 @@ void TFrmMain::OnJobEnded() {
   ReapWorker();
 }
 
+int TFrmMain::StatusOfEndedJob(const job::TMyThread* worker) const {
+  if (worker == nullptr)
+    return kJobNothingFound;
+  const job::JobReport& report = worker->Report();
+  if (report.escaped_error)
+    return kJobInternalError;
+  if (worker->Fields().OutputOpenFailed)
+    return kJobOutputUnavailable;
+  if (report.write_error)
+    return kJobWriteFailed;
+  switch (worker->Fields().RowWritten.load()) {
+    case job::kNoRowWritten:
+      return kJobNothingFound;
+    case job::kSiteUnreachable:
+      return kJobSiteUnreachable;
+    default:
+      return kJobStarted;
+  }
+}
+
+bool TFrmMain::ShowEndProblems(int status) {
+  const WindowTexts& texts = Texts();
+  const job::JobReport* report = ended_report_ ? &*ended_report_ : nullptr;
+  const auto kept_in = [&] {
+    if (report == nullptr || !report->kept_part_file)
+      return std::string();
+    return "\n" + texts.msg_rows_kept_in + "\n" + PathToCp932(*report->kept_part_file);
+  };
+  if (status == kJobInternalError) {
+    Ask(texts.msg_internal_error + kept_in(), texts.caption_error, kInformation);
+    return true;
+  }
+  if (status == kJobWriteFailed) {
+    const std::string reason =
+        report != nullptr && report->write_error ? platform::Utf8ToCp932(*report->write_error) : "";
+    Ask(texts.msg_write_failed + "\n" + reason, texts.caption_error, kInformation);
+    return true;
+  }
+  if (report != nullptr && report->replace_error) {
+    Ask(texts.msg_replace_failed + kept_in(), texts.caption_error, kInformation);
+    return true;
+  }
+  return false;
+}
+
+std::string TFrmMain::CompletedMessage() const {
+  const WindowTexts& texts = Texts();
+  std::string message = texts.msg_completed;
+  if (!ended_report_)
+    return message;
+  const std::vector<std::string> names = job::PrefecturesNotFullyFetched(*ended_report_);
+  for (std::size_t i = 0; i < names.size(); ++i)
+    message += (i == 0 ? "\n" + texts.msg_not_fetched_prefix : texts.name_separator) + names[i];
+  return message;
+}
+
 void TFrmMain::EndOfDetachedWorker() {
   // The window let go of this worker at a second Cancel and is idle or busy
   // with nothing else; only the start button waited for this end.
@@ -218,11 +272,17 @@ void TFrmMain::FinishJob(int status) {
   view_.SetShutdownBlockReason("");
   // The job is over: a close from here on asks nothing about it.
   SetEnabled(Control::btnCancel, false);
-  switch (status) {
+  const std::string completed = CompletedMessage();
+  // A problem box replaces the outcome's own message; a close still ends
+  // the program.
+  const bool told = ShowEndProblems(status);
+  ended_report_.reset();
+  const bool exits = status == kJobCloseRequested || status == kJobExitAfterWorker;
+  switch (told && !exits ? kJobCancelled : status) {
     case kJobStarted: {
       view_.Beep(kMbIconQuestion);
       view_.FlashTaskbarButton({kFlashwAll | kFlashwTimerNoFg, 30, 700});
-      const int answer = Ask(texts.msg_completed, texts.caption_finished,
+      const int answer = Ask(completed, texts.caption_finished,
                              kMbYesNo | kMbIconQuestion | kMbDefButton2 | kMbTopmost);
       if (answer == kIdYes) {
         if (!platform::FileExists(fields_.OutputPath))

@@ -46,6 +46,12 @@ WindowTexts MakeTexts() {
   t.accessible_list = cp932("都道府県の選択");
   t.accessible_status = cp932("状態");
   t.shutdown_reason = cp932("店舗情報を取得中です");
+  t.msg_not_fetched_prefix = cp932("取得できなかった都道府県：");
+  t.name_separator = cp932("、");
+  t.msg_write_failed = cp932("ファイルに書き込めませんでした。");
+  t.msg_replace_failed = cp932("保存先のファイルを置き換えられませんでした。");
+  t.msg_internal_error = cp932("内部エラーのため取得処理を中止しました。");
+  t.msg_rows_kept_in = cp932("取得した店舗情報は次のファイルに残っています。");
   return t;
 }
 

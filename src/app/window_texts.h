@@ -45,6 +45,13 @@ struct WindowTexts {
   std::string accessible_list;    // lstArea's name
   std::string accessible_status;  // lblStatus's name
   std::string shutdown_reason;    // while a job runs
+  // A second line of the completion question, before the names.
+  std::string msg_not_fetched_prefix;  // "取得できなかった都道府県："
+  std::string name_separator;          // "、"
+  std::string msg_write_failed;        // then the system's reason on a line of its own
+  std::string msg_replace_failed;      // then the path where the rows are
+  std::string msg_internal_error;
+  std::string msg_rows_kept_in;  // then the path
 };
 
 const WindowTexts& Texts();

@@ -5,6 +5,7 @@
 #include "job/text_utils.h"
 #include "platform/codepage.h"
 #include "sources/json_text.h"
+#include "sources/mizuho_answer.h"
 #include "text/cp932.h"
 
 namespace tenrovel::sources {
@@ -174,7 +175,7 @@ MizuhoColumns ExtractMizuhoColumns(std::span<const std::string_view> items, std:
     std::string_view t = text::TrimView(items[i]);
     if (StartsWith(t, ":{"))
       break;  // a nested object: the record's own keys are done
-    if (StartsWith(t, ":[") || StartsWith(t, "{\"")) {
+    if (IsMizuhoRecordStart(t)) {
       if (i > start)
         break;  // the next record begins
       first = Trim(RemoveAll(RemoveAll(t, ":["), "{\""));

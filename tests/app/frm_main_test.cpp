@@ -328,32 +328,68 @@ TEST_F(FrmMainTest, ANameTheDialogDidNotCheckIsReplacedOnlyWhenConfirmed) {
 }
 
 TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
+  const std::string part = (folder.path() / "x.csv.part").string();
+  const ShownBox kPartialBox{kCompletedBox.text + "\n取得できなかった都道府県：岩手県",
+                             kCompletedBox.caption, kCompletedBox.flags};
   struct Case {
     const char* name;
     int rows;
     bool fail_downloads;
-    bool output_is_folder;
+    std::string failing_code;
+    std::string throwing_code;
+    const char* folder_in_the_way;  // a folder at this name
     bool path_too_long;
     int status;
     ShownBox box;
   };
   const Case cases[] = {
-      {"nothing found", 0, false, false, false, kJobNothingFound, kNothingFoundBox},
-      {"site unreachable", 0, true, false, false, kJobSiteUnreachable, kUnreachableBox},
-      {"output unavailable", 1, false, true, false, kJobOutputUnavailable, kInUseBox},
-      {"output path too long", 1, false, true, true, kJobOutputUnavailable, kTooLongBox},
+      {"nothing found", 0, false, "", "", nullptr, false, kJobNothingFound, kNothingFoundBox},
+      {"site unreachable", 0, true, "", "", nullptr, false, kJobSiteUnreachable, kUnreachableBox},
+      {"output unavailable", 1, false, "", "", "x.csv.part", false, kJobOutputUnavailable,
+       kInUseBox},
+      {"output path too long", 1, false, "", "", "x.csv.part", true, kJobOutputUnavailable,
+       kTooLongBox},
+      // Iwate failed; Miyagi gave its rows.
+      {"some prefectures not fetched", 2, false, "03", "", nullptr, false, kJobStarted,
+       kPartialBox},
+      {"final replacement failed",
+       1,
+       false,
+       "",
+       "",
+       "x.csv",
+       kJobStarted,
+       {"保存先のファイルを置き換えられませんでした。\n"
+        "取得した店舗情報は次のファイルに残っています。\n" +
+            part,
+        "Error", kInfo}},
+      {"internal error",
+       1,
+       false,
+       "",
+       "04",
+       nullptr,
+       kJobInternalError,
+       {"内部エラーのため取得処理を中止しました。\n"
+        "取得した店舗情報は次のファイルに残っています。\n" +
+            part,
+        "Error", kInfo}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ResetView();
     rows_per_prefecture = c.rows;
     fail_downloads = c.fail_downloads;
-    std::filesystem::remove(folder.path() / "x.csv");
-    if (c.output_is_folder)
-      std::filesystem::create_directory(folder.path() / "x.csv");
+    failing_code = c.failing_code;
+    throwing_code = c.throwing_code;
+    for (const char* name : {"x.csv", "x.csv.part"})
+      std::filesystem::remove_all(folder.path() / name);
+    if (c.folder_in_the_way != nullptr)
+      std::filesystem::create_directory(folder.path() / c.folder_in_the_way);
     config.path_too_long = [&](const std::filesystem::path&) { return c.path_too_long; };
     Open();
-    Select({3});
+    Select({2, 3});
+    view.answers = {kIdNo};
     Start("x.csv");
     RunToEnd();
     EXPECT_EQ(frm->Fields().JobStatus, c.status);

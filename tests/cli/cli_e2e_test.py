@@ -119,12 +119,29 @@ class CliCase(unittest.TestCase):
 class Usage(CliCase):
     def test_usage_errors_exit_64(self):
         for args in ([], ["--bank", "mizuho"], ["--bank", "nope", "--all"],
-                     ["--bank", "mizuho", "--pref", "48"], ["--bank", "mizuho", "--pref", "東京"],
+                     ["--bank", "mizuho", "--pref", "48"], ["--bank", "mizuho", "--pref", "東"],
                      ["--bank", "mizuho", "--all", "--pref", "13"], ["--bogus"]):
             with self.subTest(args=args):
                 run = self.run_tool(args)
                 self.assertEqual(run.code, 64, run.stderr)
                 self.assertIn("tenrovel:", run.stderr)
+
+    def test_prefectures_by_code_name_short_name_or_romanised(self):
+        # Each form names Tokyo; --list-prefectures shows the 47 with their codes.
+        for form in ("13", "１３", "東京都", "東京", "tokyo", "TOKYO"):
+            with self.subTest(form=form):
+                run = self.run_tool(["--bank", "Mizuho", "--pref", "1," + form, "-o", "out.csv",
+                                     "--force", "-q"])
+                self.assertEqual(run.code, 0, run.stderr)
+                with open(os.path.join(EXPECTED, "mizuho_01_13.csv"), "rb") as f:
+                    self.assertEqual(run.file("out.csv"), f.read())
+        run = self.run_tool(["--bank", "mizuho", "--pref", "hokaido"])
+        self.assertEqual(run.code, 64)
+        self.assertIn("did you mean 北海道 (hokkaido)?", run.stderr)
+        run = self.run_tool(["--list-prefectures"])
+        self.assertEqual(run.code, 0)
+        lines = run.stdout.decode("utf-8").splitlines()
+        self.assertEqual((len(lines), lines[0], lines[46]), (47, "01 北海道 hokkaido", "47 沖縄県 okinawa"))
 
     def test_help_and_version(self):
         run = self.run_tool(["--help"])
@@ -153,6 +170,56 @@ class Usage(CliCase):
     def test_output_that_cannot_be_created_exits_73(self):
         run = self.run_tool(["--bank", "mizuho", "--pref", "02", "-o", "missing/out.csv"])
         self.assertEqual(run.code, 73, run.stderr)
+        self.assertRegex(run.stderr, "cannot create missing/out.csv: .")
+
+
+class ExistingFile(CliCase):
+    """An existing file is replaced only when the job has an outcome."""
+    OLD = b"old rows\r\n"
+
+    def run_over_old_file(self, args, **env):
+        with open(os.path.join(self.work, "out.csv"), "wb") as f:
+            f.write(self.OLD)
+        return self.run_tool(["--bank", "mizuho", "-o", "out.csv", "--force"] + args, **env)
+
+    def test_outcome_decides_whether_the_old_file_is_replaced(self):
+        unreachable = "http://127.0.0.1:%d" % closed_port()
+        cases = [  # name, args, environment, exit code, the old file is kept
+            ("rows", ["--pref", "01"], {}, 0, False),
+            ("nothing found", ["--pref", "02"], {}, 1, False),
+            ("site unreachable", ["--pref", "01,13"], {"TENROVEL_MIZUHO_URL": unreachable}, 3, True),
+        ]
+        for name, args, env, code, kept in cases:
+            with self.subTest(name):
+                run = self.run_over_old_file(args, **env)
+                self.assertEqual(run.code, code, run.stderr)
+                data = run.file("out.csv")
+                self.assertEqual(data == self.OLD, kept)
+                if not kept:
+                    self.assertTrue(data.startswith(MIZUHO_HEADER))
+                self.assertEqual(os.listdir(self.work), ["out.csv"], "no part file is left")
+                self.assert_no_temp_left()
+
+    @unittest.skipIf(os.name != "posix", "needs a file-size limit")
+    def test_a_write_error_keeps_the_old_file_and_exits_74(self):
+        if ARGS.emulator:
+            self.skipTest("the file-size limit is a POSIX one")
+        import resource
+
+        def limit():  # the header row is cut: a write error, not SIGXFSZ
+            resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))
+        with open(os.path.join(self.work, "out.csv"), "wb") as f:
+            f.write(self.OLD)
+        p = subprocess.run(self.command(["--bank", "mizuho", "--pref", "13", "-o", "out.csv",
+                                         "--force"]),
+                           cwd=self.work, env=self.env(), capture_output=True, timeout=120,
+                           preexec_fn=limit)
+        stderr = p.stderr.decode("utf-8", "replace")
+        self.assertEqual(p.returncode, 74, stderr)
+        self.assertIn("cannot write out.csv: File too large", stderr)
+        self.assertEqual(Run(0, b"", "", self.work).file("out.csv"), self.OLD)
+        self.assertEqual(os.listdir(self.work), ["out.csv"], "no part file is left")
+        self.assert_no_temp_left()
 
 
 class MizuhoJobs(CliCase):
@@ -173,6 +240,30 @@ class MizuhoJobs(CliCase):
         self.assertIn("みずほ銀行店舗 東京都 : 12/12件 取得中", run.stderr)
         self.assert_no_temp_left()
 
+    def test_the_outcome_is_said_in_one_line_unless_quiet(self):
+        stall = ("/control/fault?path=" + urllib.request.quote(MIZUHO_PATH + "?kencode=01")
+                 + "&kind=status&code=503")
+        cases = [  # name, arguments, fault to arm, exit code, last line
+            ("rows", ["--pref", "01,13"], None, 0, "tenrovel: wrote 14 rows to out.csv (2 prefectures)"),
+            ("partial", ["--pref", "01,13"], stall, 4,
+             "tenrovel: wrote 12 rows to out.csv (2 prefectures); not fetched: 北海道"),
+            ("nothing", ["--pref", "02"], None, 1, "tenrovel: nothing found; out.csv holds the header row"),
+        ]
+        for name, args, fault, code, line in cases:
+            for quiet in (False, True):
+                with self.subTest(name=name, quiet=quiet):
+                    if fault:
+                        control(fault)
+                    run = self.run_tool(["--bank", "mizuho", "-o", "out.csv", "--force"] + args
+                                        + (["-q"] if quiet else []))
+                    self.assertEqual(run.code, code, run.stderr)
+                    lines = run.stderr.splitlines()
+                    if quiet:  # failed downloads are errors: they stay
+                        self.assertEqual([l for l in lines if "download failed" not in l], [])
+                        self.assertEqual(len(lines), 1 if fault else 0)
+                    else:
+                        self.assertEqual(lines[-1], line)
+
     def test_default_output_name(self):
         run = self.run_tool(["--bank", "mizuho", "--pref", "01"])
         self.assertEqual(run.code, 0, run.stderr)
@@ -184,12 +275,25 @@ class MizuhoJobs(CliCase):
         self.assertEqual(run.file("out.csv"), MIZUHO_HEADER)
         self.assert_no_temp_left()
 
+    def test_a_prefecture_that_failed_among_others_exits_4(self):
+        control("/control/fault?path=" + urllib.request.quote(MIZUHO_PATH + "?kencode=01")
+                + "&kind=status&code=503")
+        run = self.run_tool(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv"])
+        self.assertEqual(run.code, 4, run.stderr)
+        rows = self.assert_rows(run.file("out.csv"), 18)
+        self.assertEqual(len(rows), 13, "header and Tokyo's twelve rows")
+        # Told when it happened, before Tokyo's progress, with the URL's path only.
+        failed = run.stderr.index("tenrovel: download failed (北海道): http://127.0.0.1:")
+        self.assertIn(MIZUHO_PATH + ": ", run.stderr[failed:].splitlines()[0])
+        self.assertNotIn("kencode", run.stderr)
+        self.assertLess(failed, run.stderr.index("東京都 : "))
+
     def test_refused_connections_exit_3(self):
         url = "http://127.0.0.1:%d" % closed_port()
         run = self.run_tool(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv"],
                             TENROVEL_MIZUHO_URL=url)
         self.assertEqual(run.code, 3, run.stderr)
-        self.assertEqual(run.file("out.csv"), MIZUHO_HEADER)
+        self.assertEqual(os.listdir(self.work), [], "no file is made")
         self.assertIn("download failed", run.stderr)
 
     @unittest.skipIf(os.name != "posix", "needs POSIX signals")
@@ -241,6 +345,33 @@ class MizuhoJobs(CliCase):
         self.assertEqual([row[0] for row in rows[1:]], ["店舗%d" % i for i in range(10)])
         self.assertEqual(len(okinawa_requests()) - before, 2,
                          "the second answer brings nothing new: no third is asked for")
+    @unittest.skipIf(os.name != "posix", "needs POSIX signals")
+    def test_a_closed_standard_error_or_a_hangup_still_ends_the_job_cleanly(self):
+        if ARGS.emulator:
+            self.skipTest("POSIX signals")
+        # The reader of standard error goes away at once: progress lines fail
+        # to be written, and the job still completes.
+        process = subprocess.Popen(
+            self.command(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv"]),
+            cwd=self.work, env=self.env(), stderr=subprocess.PIPE)
+        process.stderr.close()
+        self.assertEqual(process.wait(timeout=60), 0)
+        with open(os.path.join(EXPECTED, "mizuho_01_13.csv"), "rb") as f:
+            self.assertEqual(Run(0, b"", "", self.work).file("out.csv"), f.read())
+        self.assert_no_temp_left()
+        # A hangup stops it like SIGTERM: the rows written stay.
+        control("/control/fault?path=" + urllib.request.quote(MIZUHO_PATH + "?kencode=13")
+                + "&kind=stall&before_headers=1&seconds=30")
+        process = subprocess.Popen(
+            self.command(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv", "--force"]),
+            cwd=self.work, env=self.env(), stderr=subprocess.PIPE)
+        for line in iter(process.stderr.readline, b""):
+            if "北海道".encode() in line:
+                break
+        time.sleep(0.3)  # the request for Tokyo is under way
+        process.send_signal(signal.SIGHUP)
+        self.assertEqual(process.wait(timeout=10), 2)
+        self.assertEqual(len(self.assert_rows(Run(0, b"", "", self.work).file("out.csv"), 18)), 3)
         self.assert_no_temp_left()
 
 
@@ -269,21 +400,20 @@ class MufgJobs(CliCase):
         before = len(requested_targets(MUFG_PATH))
         control("/control/fault?path=" + MUFG_PATH + "&kind=status&code=500&count=1")
         run = self.run_tool(["--bank", "mufg", "--pref", "13,14", "-o", "out.csv"])
-        self.assertEqual(run.code, 0, run.stderr)
+        self.assertEqual(run.code, 4, run.stderr)  # Tokyo's rows are missing
         self.assertEqual(run.file("out.csv"), MUFG_HEADER + b"".join(kanagawa))
         self.assert_rows(run.file("out.csv"), 15)
         self.assertEqual(requested_targets(MUFG_PATH)[before:], [MUFG_PATH, MUFG_PATH])
         self.assertIn("download failed (東京都)", run.stderr)
         self.assert_no_temp_left()
 
-    def test_without_a_configured_host_nothing_is_sent_and_the_job_exits_3(self):
+    def test_without_a_configured_host_nothing_is_sent_and_the_job_exits_78(self):
         before = len(requested_targets(MUFG_PATH))
         run = self.run_tool(["--bank", "mufg", "--pref", "13,14", "-o", "out.csv"],
                             TENROVEL_MUFG_URL="")
-        self.assertEqual(run.code, 3, run.stderr)
-        self.assertEqual(run.file("out.csv"), MUFG_HEADER)
-        self.assertIn("download failed (東京都): " + MUFG_PATH, run.stderr)
-        self.assertIn("download failed (神奈川県): " + MUFG_PATH, run.stderr)
+        self.assertEqual(run.code, 78, run.stderr)
+        self.assertIn("TENROVEL_MUFG_URL", run.stderr)
+        self.assertEqual(os.listdir(self.work), [], "no file is made")
         self.assertEqual(requested_targets(MUFG_PATH)[before:], [])
         self.assert_no_temp_left()
 

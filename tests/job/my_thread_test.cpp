@@ -14,6 +14,7 @@
 #include "job/queue_dispatcher.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/output_file.h"
 
 namespace tenrovel::job {
 namespace {
@@ -183,7 +184,7 @@ TEST_F(DriverTest, HeaderRowThenTheSourceOfEachCheckedPrefectureInListOrder) {
 
 TEST_F(DriverTest, EveryRowIsOnDiskAsSoonAsItIsWritten) {
   JobRequest request = Request({0});
-  const fs::path output = request.output_path;
+  const fs::path output = platform::PartPathFor(request.output_path);
   std::string on_disk;  // while the job still runs
   request.source = [&](SourceContext& worker, const std::string&) {
     worker.WriteRow("first");
@@ -246,9 +247,13 @@ TEST_F(DriverTest, AnExceptionFromASourceStillEndsTheJobProperly) {
     if (code == "02")
       throw std::runtime_error("broken answer");
   };
+  const fs::path part = platform::PartPathFor(request.output_path);
   const Outcome outcome = Run(std::move(request));
 
-  EXPECT_EQ(outcome.file, std::string(kHeader) + "\r\nrow 01\r\nrow 02\r\n");
+  // The rows stay in the part file, which the report names.
+  EXPECT_EQ(platform::ReadFileBytes(part).value_or(""),
+            std::string(kHeader) + "\r\nrow 01\r\nrow 02\r\n");
+  EXPECT_EQ(outcome.report.kept_part_file, part);
   EXPECT_EQ(std::count(log.begin(), log.end(), "source 03"), 0);
   EXPECT_EQ(log.back(), "finish");
   EXPECT_FALSE(outcome.running_at_finish);
@@ -291,7 +296,7 @@ TEST_F(DriverTest, CancelDuringTheThirdOfFivePrefectures) {
 
 TEST_F(DriverTest, AnOutputFileThatCannotBeOpenedStartsNoWriting) {
   JobRequest request = Request({0});
-  request.output_path = Temp().parent_path();  // a folder
+  request.output_path = Temp().parent_path() / "missing" / "out.csv";
   request.source = Source(1);
   platform::ReplaceFileAtomically(Temp(), "left over");
   const Outcome outcome = Run(std::move(request));
@@ -300,6 +305,63 @@ TEST_F(DriverTest, AnOutputFileThatCannotBeOpenedStartsNoWriting) {
   EXPECT_EQ(log, std::vector<std::string>{"finish"});
   EXPECT_EQ(outcome.row_written, kNoRowWritten);
   EXPECT_FALSE(platform::FileExists(Temp()));
+}
+
+// Rows go to "<output>.part"; the chosen file is replaced only by a job
+// whose outcome is decided.
+TEST_F(DriverTest, TheOutcomeDecidesWhetherAnExistingFileIsReplaced) {
+  struct Case {
+    const char* name;
+    int rows;
+    bool fail_download;
+    bool stop;
+    bool throws;
+    bool folder_at_output;  // appears during the job: the final move fails
+    bool replaced;
+    bool part_kept;
+  };
+  const Case cases[] = {
+      {"rows", 1, false, false, false, false, true, false},
+      {"nothing found", 0, false, false, false, false, true, false},
+      {"cancelled", 1, false, true, false, false, true, false},
+      {"rows and a failed download", 1, true, false, false, false, true, false},
+      {"site unreachable", 0, true, false, false, false, false, false},
+      {"internal error after rows", 1, false, false, true, false, false, true},
+      {"internal error without rows", 0, false, false, true, false, false, false},
+      {"final move fails", 1, false, false, false, true, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    JobRequest request = Request({0});
+    const fs::path output = request.output_path.parent_path() / "existing.csv";
+    const fs::path part = platform::PartPathFor(output);
+    request.output_path = output;
+    ASSERT_TRUE(platform::ReplaceFileAtomically(output, "old"));
+    request.source = [&](SourceContext& worker, const std::string&) {
+      if (c.fail_download)
+        worker.DownloadToFile("https://a/fail", worker.TempFilePath());
+      for (int i = 0; i < c.rows; ++i)
+        worker.WriteRow("row");
+      if (c.stop)
+        worker.SyncShowItemStatus();
+      if (c.folder_at_output) {
+        fs::remove(output);
+        fs::create_directories(output / "in the way");
+      }
+      if (c.throws)
+        throw std::runtime_error("broken");
+    };
+    const Outcome outcome =
+        Run(std::move(request), [](TMyThread& worker) { worker.RequestStop(); });
+    if (!c.folder_at_output) {
+      EXPECT_EQ(platform::ReadFileBytes(output).value_or("gone") == "old", !c.replaced);
+    }
+    EXPECT_EQ(platform::FileExists(part), c.part_kept);
+    EXPECT_EQ(outcome.report.kept_part_file.has_value(), c.part_kept);
+    EXPECT_EQ(outcome.report.replace_error.has_value(), c.folder_at_output);
+    fs::remove_all(output);
+    fs::remove(part);
+  }
 }
 
 TEST_F(DriverTest, OnlyABankThatKeepsItsDownloadFindsAnOldTemporaryFileRemoved) {

@@ -90,6 +90,9 @@ TEST(ExtractMizuhoColumns, FillsColumnsByKeyPrefix) {
        R"({"x":"","name":"A \"B\" \u6771\\C","access":"1\n2","z":0})",
        {{0, "A \"B\" 東\\C"}, {6, "1 2"}}},
       {"no recognised key", R"({"zzz":"1","z":0})", {}},
+      {"an empty array is an ordinary value",
+       R"({"name":"A","tags":[],"kind":"B","z":0})",
+       {{0, "A"}, {3, "B"}}},
   };
   for (const auto& c : cases) {
     const MizuhoColumns columns = Extract(c.record);

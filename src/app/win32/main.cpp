@@ -28,8 +28,7 @@ namespace {
 
 constexpr const char* kMutexName = "Ravelin_Search";
 
-TFrmMain::Config WindowConfig() {
-  const ProgramFiles files = LocateProgramFiles();
+TFrmMain::Config WindowConfig(const ProgramFiles& files) {
   TFrmMain::Config config;
   config.settings_file = files.settings_file;
   config.temp_file = files.temp_file;
@@ -70,7 +69,8 @@ int Run(int show_command) {
   controls.dwICC = ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;
   InitCommonControlsEx(&controls);
 
-  MainWindow window(WindowConfig());
+  const ProgramFiles files = LocateProgramFiles();  // its private folder lives until the end
+  MainWindow window(WindowConfig(files));
   std::string failure;
   bool failed = false;
   try {

@@ -15,6 +15,7 @@
 #include "app/win32/path_limits.h"
 #include "app/win32/program_files.h"
 #include "app/win32/window_dispatcher.h"
+#include "platform/files.h"
 
 namespace tenrovel::app::win32 {
 namespace {
@@ -209,6 +210,17 @@ TEST(PathTooLong, ANameLongerThanAFileSystemAllows) {
   EXPECT_FALSE(PathTooLong(root / L"みずほ銀行店舗一覧.csv"));
   EXPECT_FALSE(PathTooLong(root / (std::wstring(251, L'x') + L".csv")));
   EXPECT_TRUE(PathTooLong(root / (std::wstring(252, L'x') + L".csv")));
+TEST(ProgramFiles, TheFallbackTemporaryFileIsInAFolderOfItsOwn) {
+  const platform::PrivateTempFolder program;  // stands for a folder that cannot be written
+  fs::path folder;
+  {
+    const ProgramFiles files = LocateProgramFiles(program.path(), false);
+    folder = files.temp_file.parent_path();
+    EXPECT_EQ(files.temp_file.filename(), L"tmp.dat");
+    ASSERT_TRUE(platform::FolderExists(folder));
+    EXPECT_TRUE(fs::equivalent(folder.parent_path(), fs::temp_directory_path()));
+  }
+  EXPECT_FALSE(platform::FolderExists(folder)) << "removed when the program ends";
 }
 
 TEST(WindowFonts, HaveGlyphsForTheJapaneseCaptions) {
