@@ -1,0 +1,37 @@
+#include "sources/smbc_postal.h"
+
+#include "job/cp932_text.h"
+#include "job/text_utils.h"
+#include "sources/smbc_texts.h"
+
+namespace tenrovel::sources {
+
+namespace {
+
+// Addresses this short are not looked up.
+constexpr std::size_t kShortestLookedUp = 11;
+
+// "０" to "９" in CP932: 82 4F to 82 58.
+bool IsFullWidthDigitAt(std::string_view text, std::size_t pos) {
+  return pos + 1 < text.size() && static_cast<unsigned char>(text[pos]) == 0x82 &&
+         static_cast<unsigned char>(text[pos + 1]) >= 0x4F &&
+         static_cast<unsigned char>(text[pos + 1]) <= 0x58;
+}
+
+}  // namespace
+
+std::string PostalLookupTown(std::string_view address) {
+  if (address.size() < kShortestLookedUp)
+    return {};
+  std::string text(address);
+  for (const auto& [numeral, digit] : SmbcText().chome)
+    text = job::ReplaceAllIgnoreCase(text, numeral, digit);
+  text = job::ToFullWidth(text);
+  for (std::size_t pos = 0; pos < text.size(); pos += job::CharLengthAt(text, pos)) {
+    if (IsFullWidthDigitAt(text, pos))
+      return text.substr(0, pos);
+  }
+  return {};
+}
+
+}  // namespace tenrovel::sources
