@@ -23,5 +23,7 @@ status=0
 TENROVEL_MIZUHO_URL="$url" TENROVEL_DELAY_SCALE=0 \
   build/native-release/src/app/cli/tenrovel --bank mizuho --pref 01,13 -o "$out" --force || status=$?
 echo "== exit code $status; the first rows of $out (CP932, shown as UTF-8):"
-iconv -f CP932 -t UTF-8 "$out" | head -n 6
+# head reads the file and iconv reads head to its end: no writer meets a
+# closed pipe, so pipefail never sees SIGPIPE.
+head -n 6 "$out" | iconv -f CP932 -t UTF-8
 exit "$status"

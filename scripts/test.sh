@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The one test command: sets the machine up, builds the native sanitizer build
-# and the Windows build, and runs the whole suite natively and under Wine.
+# and the Windows build, and runs the whole suite natively and under Wine
+# (scripts/wine-run.sh, which runs every Windows program, sets a UTF-8 locale
+# when the one in force is not).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 

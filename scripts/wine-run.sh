@@ -7,6 +7,11 @@ export WINEPREFIX="${WINEPREFIX:-$here/../build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEARCH=win64
+# Wine maps Windows file names to Unix ones through the locale's character
+# set; the POSIX locale of a minimal system cannot hold 店舗一覧.
+if [ "$(locale charmap 2>/dev/null)" != "UTF-8" ]; then
+  export LC_ALL=C.UTF-8
+fi
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

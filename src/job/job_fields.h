@@ -20,7 +20,7 @@ inline constexpr int kRowsWritten = 1;
 inline constexpr int kSiteUnreachable = 9;
 
 struct JobFields {
-  std::atomic<bool> JobRunning{false};  // from the start of Execute until just before its end
+  std::atomic<bool> JobRunning{false};  // from Start until just before the worker's end
   std::atomic<int> RowWritten{kNoRowWritten};
   // The output file could not be opened: nothing was written, no source ran.
   std::atomic<bool> OutputOpenFailed{false};

@@ -46,6 +46,9 @@ TMyThread::~TMyThread() {
 void TMyThread::Start() {
   if (thread_.joinable())
     throw std::logic_error("TMyThread::Start called twice");
+  // Running from here on: a Cancel pressed before the new thread gets its
+  // first turn must find a running job, not one that has ended.
+  fields_.JobRunning = true;
   thread_ = std::thread([this] { Execute(); });
 }
 
@@ -61,7 +64,6 @@ void TMyThread::WaitFor() {
 }
 
 void TMyThread::Execute() {
-  fields_.JobRunning = true;
   fields_.RowWritten = kNoRowWritten;
   try {
     RunJob();

@@ -290,6 +290,22 @@ TEST_F(FrmMainTest, CancelAnsweredYesEndsTheJobAfterTheCurrentPrefecture) {
   ExpectRestored();
 }
 
+TEST_F(FrmMainTest, CancelAtOnceAfterTheStartAsksBeforeStopping) {
+  // The click may come before the worker thread has run at all; twenty tries
+  // catch a job that counts as running only once its thread does.
+  Open();
+  Select({0, 1});
+  for (int i = 0; i < 20; ++i) {
+    view.boxes.clear();
+    view.answers = {kIdYes};
+    Start();
+    frm->btnCancelClick();
+    RunToEnd();
+    ASSERT_EQ(view.boxes, Boxes{kCancelBox}) << "try " << i;
+  }
+  ExpectRestored();
+}
+
 TEST_F(FrmMainTest, CancelAnsweredNoLetsTheJobGoOn) {
   Open();
   Select({0, 1, 2, 3, 4});
