@@ -1,0 +1,985 @@
+#include "regex/regex_matcher.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "regex/regex_messages.h"
+#include "regex/regex_utf.h"
+
+namespace tenrovel::regex {
+namespace {
+
+std::atomic<std::int64_t> g_step_limit{kMatchStepLimit};
+
+// A call frame in the arena: these header slots, then the caller's
+// registers (captures and loops).
+constexpr int kFrameParent = 0;
+constexpr int kFrameReturn = 1;
+constexpr int kFrameGroup = 2;
+constexpr int kFramePosition = 3;
+constexpr int kFrameStack = 4;
+constexpr int kFrameHeader = 5;
+
+// The memo is skipped for subjects where it would take more than this many
+// bits (the work is then bounded by the step budget alone).
+constexpr std::size_t kMemoBitLimit = std::size_t{1} << 28;
+
+bool IsTrail(TREBacktrackKind kind) { return kind <= ekTrailMark; }
+
+bool IsNegativeAssertion(const TRENFAState& construct) {
+  const TRENFAKind kind =
+      construct.Kind == nkIfMatch ? static_cast<TRENFAKind>(construct.Min) : construct.Kind;
+  return kind == nkAheadNoMatch || kind == nkBehindNoMatch;
+}
+
+bool IsBehindAssertion(const TRENFAState& construct) {
+  const TRENFAKind kind =
+      construct.Kind == nkIfMatch ? static_cast<TRENFAKind>(construct.Min) : construct.Kind;
+  return kind == nkBehindMatch || kind == nkBehindNoMatch;
+}
+
+}  // namespace
+
+void SetMatchStepLimit(std::int64_t limit) { g_step_limit = limit; }
+
+std::int64_t MatchStepLimit() { return g_step_limit; }
+
+void TREMatchEngine::SetProgram(const TRECompiledProgram* program) {
+  program_ = program;
+  if (program_ != nullptr) {
+    lead_search_ = TREQuickSearch();
+    prematch_search_ = TREQuickSearch();
+    if (program_->Optimize.LeadCode != nullptr) {
+      lead_search_.Compile(*program_->Optimize.LeadCode);
+    }
+    if (program_->Optimize.PreMatchCode != nullptr) {
+      prematch_search_.Compile(*program_->Optimize.PreMatchCode);
+    }
+  }
+  ResetMemo();
+}
+
+void TREMatchEngine::ResetMemo() {
+  memo_.clear();
+  memo_ready_ = false;
+  memo_text_ = nullptr;
+  memo_window_begin_ = -1;
+  memo_window_end_ = -1;
+  prematch_found_ = -1;
+  prematch_none_from_ = -1;
+}
+
+void TREMatchEngine::CountStep() {
+  if (++steps_ > g_step_limit) {
+    throw ERegExpRuntime(std::u16string(sMatchStepLimit));
+  }
+}
+
+void TREMatchEngine::Push(TREBacktrackKind kind, int state, int pos, int a, int b) {
+  stack_.push_back({kind, state, pos, a, b});
+}
+
+void TREMatchEngine::SetRegister(int reg, int value) {
+  Push(ekTrail1, reg, registers_[static_cast<std::size_t>(reg)]);
+  registers_[static_cast<std::size_t>(reg)] = value;
+}
+
+void TREMatchEngine::SetRegisters2(int reg, int first, int second) {
+  Push(ekTrail2, reg, registers_[static_cast<std::size_t>(reg)],
+       registers_[static_cast<std::size_t>(reg) + 1]);
+  registers_[static_cast<std::size_t>(reg)] = first;
+  registers_[static_cast<std::size_t>(reg) + 1] = second;
+}
+
+void TREMatchEngine::ApplyTrail(const TREBacktrackEntry& entry) {
+  switch (entry.Kind) {
+    case ekTrail1:
+      registers_[static_cast<std::size_t>(entry.State)] = entry.Pos;
+      break;
+    case ekTrail2:
+      registers_[static_cast<std::size_t>(entry.State)] = entry.Pos;
+      registers_[static_cast<std::size_t>(entry.State) + 1] = entry.A;
+      break;
+    case ekTrailArena:
+      registers_[static_cast<std::size_t>(register_frame_)] = entry.A;
+      arena_.resize(static_cast<std::size_t>(entry.B));
+      break;
+    case ekTrailRestore: {
+      const auto saved = static_cast<std::size_t>(entry.A);
+      const auto count = static_cast<std::size_t>(program_->RegisterCount);
+      std::copy_n(arena_.begin() + static_cast<std::ptrdiff_t>(saved), count, registers_.begin());
+      registers_[static_cast<std::size_t>(register_frame_)] = arena_[saved + count];
+      arena_.resize(saved);
+      break;
+    }
+    case ekTrailMark:
+      registers_[static_cast<std::size_t>(register_mark_)] = entry.A;
+      break;
+    default:
+      break;
+  }
+}
+
+// Closes an atomic group or a positive assertion: its alternatives go, the
+// register changes made inside stay undoable.
+void TREMatchEngine::Cut(int barrier) {
+  const auto at = static_cast<std::size_t>(barrier);
+  const int previous = stack_[at].A;
+  std::size_t write = at;
+  stack_[write++] = {ekTrail1, register_barrier_, previous, 0, 0};
+  for (std::size_t read = at + 1; read < stack_.size(); ++read) {
+    if (IsTrail(stack_[read].Kind)) {
+      stack_[write++] = stack_[read];
+    }
+  }
+  stack_.resize(write);
+  registers_[static_cast<std::size_t>(register_barrier_)] = previous;
+}
+
+// Undoes everything down to and including the barrier.
+void TREMatchEngine::Unwind(int barrier) {
+  const auto at = static_cast<std::size_t>(barrier);
+  while (stack_.size() > at + 1) {
+    ApplyTrail(stack_.back());
+    stack_.pop_back();
+  }
+  registers_[static_cast<std::size_t>(register_barrier_)] = stack_[at].A;
+  stack_.pop_back();
+}
+
+void TREMatchEngine::Call(const TRENFAState& state, int pos) {
+  const auto count = static_cast<std::size_t>(program_->RegisterCount);
+  const int frame = static_cast<int>(arena_.size());
+  arena_.push_back(registers_[static_cast<std::size_t>(register_frame_)]);
+  arena_.push_back(state.Next);
+  arena_.push_back(state.Group);
+  arena_.push_back(pos);
+  arena_.push_back(static_cast<int>(stack_.size()));
+  arena_.insert(arena_.end(), registers_.begin(),
+                registers_.begin() + static_cast<std::ptrdiff_t>(count));
+  Push(ekTrailArena, 0, 0, registers_[static_cast<std::size_t>(register_frame_)], frame);
+  registers_[static_cast<std::size_t>(register_frame_)] = frame;
+}
+
+// Returns from the innermost call: the caller's captures and loop counters
+// come back (undoably); gives the state to continue with.
+int TREMatchEngine::Return() {
+  const auto count = static_cast<std::size_t>(program_->RegisterCount);
+  const auto frame = static_cast<std::size_t>(registers_[static_cast<std::size_t>(register_frame_)]);
+  const int saved = static_cast<int>(arena_.size());
+  arena_.insert(arena_.end(), registers_.begin(),
+                registers_.begin() + static_cast<std::ptrdiff_t>(count));
+  arena_.push_back(static_cast<int>(frame));
+  Push(ekTrailRestore, 0, 0, saved);
+  std::copy_n(arena_.begin() + static_cast<std::ptrdiff_t>(frame + kFrameHeader), count,
+              registers_.begin());
+  registers_[static_cast<std::size_t>(register_frame_)] = arena_[frame + kFrameParent];
+  return arena_[frame + kFrameReturn];
+}
+
+int TREMatchEngine::FirstViable(int base, int from, int count, int pos) const {
+  for (int i = from; i < count; ++i) {
+    const TRECode* first = program_->BranchFirst[static_cast<std::size_t>(base + i)];
+    int length = 0;
+    if (first == nullptr || first->IsEqual(context_, pos, length)) {
+      return i;
+    }
+  }
+  return count;
+}
+
+bool TREMatchEngine::MemoEligible(const TRENFAState& state, int pos) const {
+  if (!memo_ready_ || (state.Flags & kStateMemo) == 0 || state.MemoIndex >= memo_points_) {
+    return false;
+  }
+  int loop = state.MemoLoop;
+  for (int i = 0; i < state.MemoDepth && loop >= 0; ++i) {
+    if (registers_[static_cast<std::size_t>(program_->LoopStartRegister(loop))] == pos) {
+      return false;
+    }
+    loop = program_->Loops[static_cast<std::size_t>(loop)].Parent;
+  }
+  return true;
+}
+
+bool TREMatchEngine::MemoTest(int index, int pos) const {
+  const std::size_t bit =
+      static_cast<std::size_t>(index) * static_cast<std::size_t>(memo_width_) +
+      static_cast<std::size_t>(pos);
+  return (memo_[bit / 64] >> (bit % 64)) & 1U;
+}
+
+void TREMatchEngine::MemoRecord(int index, int pos) {
+  const std::size_t bit =
+      static_cast<std::size_t>(index) * static_cast<std::size_t>(memo_width_) +
+      static_cast<std::size_t>(pos);
+  memo_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+}
+
+int TREMatchEngine::NextStart(int pos) const {
+  if (pos < context_.WindowEnd && IsHighSurrogate(context_.Text[pos]) &&
+      pos + 1 < context_.WindowEnd && IsLowSurrogate(context_.Text[pos + 1])) {
+    return pos + 2;
+  }
+  return pos + 1;
+}
+
+bool TREMatchEngine::PreMatchPresent(int from) {
+  if (prematch_found_ >= from) {
+    return true;
+  }
+  if (prematch_none_from_ >= 0 && from >= prematch_none_from_) {
+    return false;
+  }
+  const int found = prematch_search_.Find(context_, from);
+  if (found < 0) {
+    prematch_none_from_ = from;
+    return false;
+  }
+  prematch_found_ = found;
+  return true;
+}
+
+bool TREMatchEngine::Match(const TREMatchContext& context, int start) {
+  const TRECompiledProgram& program = *program_;
+  if (memo_text_ != context.Text || memo_window_begin_ != context.WindowBegin ||
+      memo_window_end_ != context.WindowEnd) {
+    ResetMemo();
+    memo_text_ = context.Text;
+    memo_window_begin_ = context.WindowBegin;
+    memo_window_end_ = context.WindowEnd;
+  }
+  context_ = context;
+  register_frame_ = program.RegisterCount;
+  register_barrier_ = register_frame_ + 1;
+  register_mark_ = register_frame_ + 2;
+  registers_.assign(static_cast<std::size_t>(program.RegisterCount) + 3, -1);
+  context_.Registers = registers_.data();
+  steps_ = 0;
+  mark_ = -1;
+  last_mark_seen_ = -1;
+  if (!memo_ready_ && program.MemoAllowed && program.MemoPoints > 0) {
+    memo_width_ = context.SubjectEnd + 1;
+    memo_points_ = static_cast<int>(std::min<std::size_t>(
+        static_cast<std::size_t>(program.MemoPoints),
+        kMemoBitLimit / static_cast<std::size_t>(memo_width_)));
+    memo_.assign((static_cast<std::size_t>(memo_points_) * static_cast<std::size_t>(memo_width_) +
+                  63) / 64,
+                 0);
+    memo_ready_ = memo_points_ > 0;
+  }
+
+  const bool prefilter = PrefiltersEnabled();
+  const TREOptimizeData& optimize = program.Optimize;
+  const int end = context_.WindowEnd;
+  int pos = start;
+  if (IsInsidePair(context_.Text, context_.WindowBegin, end, pos)) {
+    ++pos;
+  }
+  if (prefilter && optimize.PreMatchMode == pmExitst && !PreMatchPresent(pos)) {
+    fail_mark_ = -1;
+    return false;
+  }
+  while (pos <= end) {
+    if (prefilter) {
+      if (end - pos < optimize.MinLength) {
+        break;
+      }
+      switch (optimize.LeadMode) {
+        case lcmTextTop:
+          if (pos != context_.WindowBegin) {
+            pos = end + 1;
+            continue;
+          }
+          break;
+        case lcmAnchor:
+          if (optimize.GlobalPosTop && pos != context_.GlobalPos) {
+            if (pos > context_.GlobalPos) {
+              pos = end + 1;
+              continue;
+            }
+            pos = context_.GlobalPos;
+          }
+          break;
+        case lcmLineTop:
+          while (pos != context_.WindowBegin &&
+                 !(pos < end && IsLineBreak(context_.Text[pos - 1]))) {
+            if (pos >= end) {
+              break;
+            }
+            pos = NextStart(pos);
+          }
+          if (pos != context_.WindowBegin && pos >= end) {
+            pos = end + 1;
+            continue;
+          }
+          break;
+        case lcmFirstLiteral:
+        case lcmSimple: {
+          const int found = lead_search_.Find(context_, pos);
+          if (found < 0) {
+            pos = end + 1;
+            continue;
+          }
+          pos = found;
+          break;
+        }
+        case lcmMap:
+          while (pos < end && !optimize.LeadMap.Allows(context_.Text[pos])) {
+            pos = NextStart(pos);
+          }
+          if (pos >= end) {
+            pos = end + 1;
+            continue;
+          }
+          break;
+        default:
+          break;
+      }
+      if (end - pos < optimize.MinLength) {
+        break;
+      }
+    }
+    const TResult result = Attempt(pos);
+    if (result == TResult::kMatch) {
+      result_.assign(static_cast<std::size_t>(2 * (program.GroupCount + 1)), -1);
+      for (int group = 0; group <= program.GroupCount; ++group) {
+        const int begin = registers_[static_cast<std::size_t>(regex::CaptureStart(group))];
+        const int finish = registers_[static_cast<std::size_t>(regex::CaptureEnd(group))];
+        if (begin >= 0 && finish >= 0) {
+          result_[static_cast<std::size_t>(2 * group)] = begin;
+          result_[static_cast<std::size_t>(2 * group + 1)] = finish;
+        }
+      }
+      mark_ = registers_[static_cast<std::size_t>(register_mark_)];
+      return true;
+    }
+    if (result == TResult::kCommit) {
+      break;
+    }
+    const int next = NextStart(pos);
+    pos = result == TResult::kSkip && skip_position_ > pos ? skip_position_ : next;
+  }
+  fail_mark_ = last_mark_seen_;
+  return false;
+}
+
+TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
+  const TRECompiledProgram& program = *program_;
+  const std::vector<TRENFAState>& states = program.States;
+  std::fill(registers_.begin(), registers_.end(), -1);
+  for (std::size_t loop = 0; loop < program.Loops.size(); ++loop) {
+    registers_[static_cast<std::size_t>(program.LoopCountRegister(static_cast<int>(loop)))] = 0;
+  }
+  registers_[static_cast<std::size_t>(CapturePending(0))] = start;
+  registers_[static_cast<std::size_t>(regex::CaptureStart(0))] = start;
+  stack_.clear();
+  arena_.clear();
+  attempt_start_ = start;
+  int pc = program.Start;
+  int pos = start;
+  TResult result = TResult::kFail;
+  for (;;) {
+    const TRENFAState& s = states[static_cast<std::size_t>(pc)];
+    int length = 0;
+    switch (s.Kind) {
+      case nkChar:
+        if (s.Code->IsEqual(context_, pos, length)) {
+          pos += length;
+          pc = s.Next;
+          continue;
+        }
+        break;
+      case nkEmpty: {
+        const bool memo = MemoEligible(s, pos);
+        if (memo && MemoTest(s.MemoIndex, pos)) {
+          break;
+        }
+        const int first = FirstViable(s.Alt, 0, s.Max, pos);
+        if (first == s.Max) {
+          break;
+        }
+        const int second = FirstViable(s.Alt, first + 1, s.Max, pos);
+        if (second < s.Max) {
+          Push(ekBranch, pc, pos, second, memo ? 1 : 0);
+        } else if (program.HasThen) {
+          Push(ekAltEnd, pc, pos);
+        }
+        pc = program.Branches[static_cast<std::size_t>(s.Alt + first)];
+        continue;
+      }
+      case nkStar:
+      case nkPlus:
+      case nkBound: {
+        if (s.LoopKind == lkSimpleReluctant) {
+          int count = 0;
+          const int after = s.Min > 0 ? s.Code->ExecRepeat(context_, pos, s.Min, count) : pos;
+          if (count < s.Min) {
+            break;
+          }
+          if (s.Max < 0 || s.Min < s.Max) {
+            Push(ekRepeatLazy, pc, after, s.Min);
+          }
+          pos = after;
+          pc = s.Next;
+          if (MemoEligible(s, pos) && MemoTest(s.MemoIndex, pos)) {
+            break;
+          }
+          continue;
+        }
+        int count = 0;
+        const int after = s.Code->ExecRepeat(context_, pos, s.Max, count);
+        if (count < s.Min) {
+          break;
+        }
+        if (s.LoopKind != lkPossessive && count > s.Min) {
+          Push(ekRepeatGreedy, pc, after, count, pos);
+        }
+        pos = after;
+        pc = s.Next;
+        if (MemoEligible(s, pos) && MemoTest(s.MemoIndex, pos)) {
+          break;
+        }
+        continue;
+      }
+      case nkLoop:
+      case nkLoopEnd: {
+        const TRENFAState& head =
+            s.Kind == nkLoop ? s : states[static_cast<std::size_t>(s.Alt)];
+        const int head_index = s.Kind == nkLoop ? pc : s.Alt;
+        const int count_register = program.LoopCountRegister(head.Loop);
+        const int start_register = count_register + 1;
+        int count = registers_[static_cast<std::size_t>(count_register)];
+        const int iteration_start = registers_[static_cast<std::size_t>(start_register)];
+        if (s.Kind == nkLoop) {
+          SetRegisters2(count_register, 0, iteration_start);
+          count = 0;
+        } else {
+          SetRegisters2(count_register, count + 1, iteration_start);
+          ++count;
+          if (pos == iteration_start) {
+            // An iteration that took nothing ends the loop.
+            pc = head.Next;
+            continue;
+          }
+        }
+        if (count < head.Min) {
+          registers_[static_cast<std::size_t>(start_register)] = pos;
+          pc = head.Alt;
+          continue;
+        }
+        if (head.Max >= 0 && count >= head.Max) {
+          pc = head.Next;
+          continue;
+        }
+        const bool memo = s.Kind == nkLoopEnd && MemoEligible(head, pos);
+        if (memo && MemoTest(head.MemoIndex, pos)) {
+          break;
+        }
+        Push(ekLoop, head_index, pos, memo ? 1 : 0);
+        if (head.LoopKind == lkReluctant) {
+          pc = head.Next;
+        } else {
+          registers_[static_cast<std::size_t>(start_register)] = pos;
+          pc = head.Alt;
+        }
+        continue;
+      }
+      case nkGroupBegin:
+        SetRegister(CapturePending(s.Group), pos);
+        pc = s.Next;
+        continue;
+      case nkGroupEnd: {
+        const int frame = registers_[static_cast<std::size_t>(register_frame_)];
+        if (frame >= 0 && arena_[static_cast<std::size_t>(frame + kFrameGroup)] == s.Group) {
+          pc = Return();
+          continue;
+        }
+        SetRegisters2(regex::CaptureStart(s.Group),
+                      registers_[static_cast<std::size_t>(CapturePending(s.Group))], pos);
+        pc = s.Next;
+        continue;
+      }
+      case nkKeepPattern:
+        SetRegister(regex::CaptureStart(0), pos);
+        pc = s.Next;
+        continue;
+      case nkSuspend:
+      case nkAheadMatch:
+      case nkAheadNoMatch:
+      case nkBehindMatch:
+      case nkBehindNoMatch:
+      case nkIfMatch:
+        Push(ekBarrier, pc, pos, registers_[static_cast<std::size_t>(register_barrier_)]);
+        registers_[static_cast<std::size_t>(register_barrier_)] =
+            static_cast<int>(stack_.size()) - 1;
+        pc = s.Next;
+        continue;
+      case nkBehindStep: {
+        const int lowest = s.Max < 0 ? context_.WindowBegin
+                                     : std::max(context_.WindowBegin, pos - s.Max);
+        int candidate = pos - s.Min;
+        while (candidate >= lowest &&
+               IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, candidate)) {
+          --candidate;
+        }
+        if (candidate < lowest) {
+          break;
+        }
+        if (candidate - 1 >= lowest) {
+          Push(ekBehind, pc, candidate - 1, lowest);
+        }
+        pos = candidate;
+        pc = s.Next;
+        continue;
+      }
+      case nkMatchEnd: {
+        const int barrier = registers_[static_cast<std::size_t>(register_barrier_)];
+        const TREBacktrackEntry entry = stack_[static_cast<std::size_t>(barrier)];
+        const TRENFAState& construct = states[static_cast<std::size_t>(entry.State)];
+        if (construct.Kind == nkSuspend) {
+          Cut(barrier);
+          pc = s.Next;
+          continue;
+        }
+        if (IsBehindAssertion(construct) && pos != entry.Pos) {
+          break;
+        }
+        if (IsNegativeAssertion(construct)) {
+          Unwind(barrier);
+          if (construct.Kind == nkIfMatch) {
+            pos = entry.Pos;
+            pc = construct.Else;
+            continue;
+          }
+          break;
+        }
+        Cut(barrier);
+        pos = entry.Pos;
+        pc = construct.Alt;
+        continue;
+      }
+      case nkEnd: {
+        const int frame = registers_[static_cast<std::size_t>(register_frame_)];
+        if (frame >= 0 && arena_[static_cast<std::size_t>(frame + kFrameGroup)] == 0) {
+          pc = Return();
+          continue;
+        }
+        registers_[static_cast<std::size_t>(regex::CaptureEnd(0))] = pos;
+        return TResult::kMatch;
+      }
+      case nkGoSub: {
+        bool looping = false;
+        for (int frame = registers_[static_cast<std::size_t>(register_frame_)]; frame >= 0;
+             frame = arena_[static_cast<std::size_t>(frame + kFrameParent)]) {
+          if (arena_[static_cast<std::size_t>(frame + kFrameGroup)] == s.Group &&
+              arena_[static_cast<std::size_t>(frame + kFramePosition)] == pos) {
+            // The same call again without progress would never end.
+            looping = true;
+            break;
+          }
+        }
+        if (looping) {
+          break;
+        }
+        Call(s, pos);
+        pc = s.Alt;
+        continue;
+      }
+      case nkIfThen: {
+        const auto& condition = static_cast<const TREConditionCode&>(*s.Code);
+        bool holds = false;
+        if (condition.Kind() == ckIfThenReference || condition.Kind() == ckIfThenNamedReference) {
+          for (const int group : condition.Groups()) {
+            holds = holds || registers_[static_cast<std::size_t>(regex::CaptureEnd(group))] >= 0;
+          }
+        } else {
+          const int frame = registers_[static_cast<std::size_t>(register_frame_)];
+          if (frame >= 0) {
+            const int called = arena_[static_cast<std::size_t>(frame + kFrameGroup)];
+            holds = condition.Groups().empty() ||
+                    std::find(condition.Groups().begin(), condition.Groups().end(), called) !=
+                        condition.Groups().end();
+          }
+        }
+        pc = holds ? s.Next : s.Else;
+        continue;
+      }
+      case nkCallout: {
+        const bool is_condition = (s.Flags & kStateCondition) != 0;
+        const auto& callout = static_cast<const TRECalloutCode&>(*s.Code);
+        bool is_match = false;
+        int match_length = 0;
+        if (owner_.OnCallout()) {
+          TCalloutData data{1,
+                            callout.Number(),
+                            pos + 1,
+                            attempt_start_ + 1,
+                            callout.PatternPosition() + 1,
+                            callout.PatternLength()};
+          owner_.OnCallout()(owner_, &data, is_match, match_length);
+        }
+        if (is_condition) {
+          pc = is_match ? s.Next : s.Else;
+          continue;
+        }
+        if (is_match && match_length >= 0 && match_length <= context_.WindowEnd - pos &&
+            !IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd,
+                          pos + match_length)) {
+          pos += match_length;
+          pc = s.Next;
+          continue;
+        }
+        break;
+      }
+      case nkDefine:
+        pc = s.Next;
+        continue;
+      case nkFail:
+        break;
+      case nkMark:
+      case nkPrune:
+      case nkSkip:
+      case nkThen:
+      case nkCommit:
+        if (s.Group >= 0 && s.Kind != nkSkip) {
+          Push(ekTrailMark, s.Group, pos, registers_[static_cast<std::size_t>(register_mark_)]);
+          registers_[static_cast<std::size_t>(register_mark_)] = s.Group;
+          last_mark_seen_ = s.Group;
+        }
+        if (s.Kind != nkMark) {
+          Push(ekVerb, pc, pos);
+        }
+        pc = s.Next;
+        continue;
+      case nkAccept: {
+        const std::vector<TREAcceptStep>& chain =
+            program.AcceptChains[static_cast<std::size_t>(s.Group)];
+        int next = -1;
+        for (const TREAcceptStep& step : chain) {
+          if (step.Kind == asCloseGroup) {
+            const int frame = registers_[static_cast<std::size_t>(register_frame_)];
+            if (frame >= 0 &&
+                arena_[static_cast<std::size_t>(frame + kFrameGroup)] == step.Value) {
+              next = Return();
+              break;
+            }
+            const int pending = registers_[static_cast<std::size_t>(CapturePending(step.Value))];
+            if (pending >= 0) {
+              SetRegisters2(regex::CaptureStart(step.Value), pending, pos);
+            }
+          } else if (step.Kind == asCloseAtomic) {
+            Cut(registers_[static_cast<std::size_t>(register_barrier_)]);
+          } else {
+            next = step.Value;
+            break;
+          }
+        }
+        if (next < 0) {
+          const int frame = registers_[static_cast<std::size_t>(register_frame_)];
+          if (frame >= 0 && arena_[static_cast<std::size_t>(frame + kFrameGroup)] == 0) {
+            next = Return();
+          } else {
+            registers_[static_cast<std::size_t>(regex::CaptureEnd(0))] = pos;
+            return TResult::kMatch;
+          }
+        }
+        pc = next;
+        continue;
+      }
+      default:
+        pc = s.Next;
+        continue;
+    }
+    if (!Backtrack(pc, pos, result)) {
+      return result;
+    }
+  }
+}
+
+bool TREMatchEngine::PopBarrier(const TREBacktrackEntry& entry, int& pc, int& pos) {
+  const TRENFAState& construct = program_->States[static_cast<std::size_t>(entry.State)];
+  registers_[static_cast<std::size_t>(register_barrier_)] = entry.A;
+  if (construct.Kind == nkIfMatch) {
+    pos = entry.Pos;
+    pc = IsNegativeAssertion(construct) ? construct.Alt : construct.Else;
+    return true;
+  }
+  if (construct.Kind == nkAheadNoMatch || construct.Kind == nkBehindNoMatch) {
+    pos = entry.Pos;
+    pc = construct.Alt;
+    return true;
+  }
+  return false;
+}
+
+bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
+  const TRECompiledProgram& program = *program_;
+  for (;;) {
+    if (stack_.empty()) {
+      result = TResult::kFail;
+      return false;
+    }
+    TREBacktrackEntry& top = stack_.back();
+    if (IsTrail(top.Kind)) {
+      ApplyTrail(top);
+      stack_.pop_back();
+      continue;
+    }
+    switch (top.Kind) {
+      case ekBranch: {
+        CountStep();
+        const TRENFAState& s = program.States[static_cast<std::size_t>(top.State)];
+        const int current = top.A;
+        pos = top.Pos;
+        pc = program.Branches[static_cast<std::size_t>(s.Alt + current)];
+        const int following = FirstViable(s.Alt, current + 1, s.Max, pos);
+        if (following < s.Max) {
+          top.A = following;
+        } else if (top.B != 0) {
+          top.Kind = ekMemo;
+        } else if (program.HasThen) {
+          top.Kind = ekAltEnd;
+        } else {
+          stack_.pop_back();
+        }
+        return true;
+      }
+      case ekMemo:
+        MemoRecord(program.States[static_cast<std::size_t>(top.State)].MemoIndex, top.Pos);
+        stack_.pop_back();
+        continue;
+      case ekAltEnd:
+        stack_.pop_back();
+        continue;
+      case ekRepeatGreedy: {
+        CountStep();
+        const TRENFAState& s = program.States[static_cast<std::size_t>(top.State)];
+        if (MemoEligible(s, top.Pos)) {
+          MemoRecord(s.MemoIndex, top.Pos);
+        }
+        bool resumed = false;
+        while (top.A > s.Min) {
+          top.Pos = s.Code->StepBack(context_, top.B, top.Pos);
+          --top.A;
+          if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos))) {
+            resumed = true;
+            break;
+          }
+        }
+        if (!resumed) {
+          stack_.pop_back();
+          continue;
+        }
+        pos = top.Pos;
+        pc = s.Next;
+        if (top.A == s.Min && !MemoEligible(s, pos)) {
+          stack_.pop_back();
+        }
+        return true;
+      }
+      case ekRepeatLazy: {
+        CountStep();
+        const TRENFAState& s = program.States[static_cast<std::size_t>(top.State)];
+        if (MemoEligible(s, top.Pos)) {
+          MemoRecord(s.MemoIndex, top.Pos);
+        }
+        bool resumed = false;
+        while (s.Max < 0 || top.A < s.Max) {
+          int length = 0;
+          if (!s.Code->IsEqual(context_, top.Pos, length) || length == 0) {
+            break;
+          }
+          top.Pos += length;
+          ++top.A;
+          if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos))) {
+            resumed = true;
+            break;
+          }
+        }
+        if (!resumed) {
+          stack_.pop_back();
+          continue;
+        }
+        pos = top.Pos;
+        pc = s.Next;
+        return true;
+      }
+      case ekLoop: {
+        CountStep();
+        const TRENFAState& head = program.States[static_cast<std::size_t>(top.State)];
+        pos = top.Pos;
+        if (top.A != 0) {
+          top.Kind = ekMemo;
+        } else {
+          stack_.pop_back();
+        }
+        if (head.LoopKind == lkReluctant) {
+          registers_[static_cast<std::size_t>(program.LoopStartRegister(head.Loop))] = pos;
+          pc = head.Alt;
+        } else {
+          pc = head.Next;
+        }
+        return true;
+      }
+      case ekBehind: {
+        CountStep();
+        int candidate = top.Pos;
+        while (candidate >= top.A &&
+               IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, candidate)) {
+          --candidate;
+        }
+        const TRENFAState& s = program.States[static_cast<std::size_t>(top.State)];
+        if (candidate < top.A) {
+          stack_.pop_back();
+          continue;
+        }
+        if (candidate - 1 >= top.A) {
+          top.Pos = candidate - 1;
+        } else {
+          stack_.pop_back();
+        }
+        pos = candidate;
+        pc = s.Next;
+        return true;
+      }
+      case ekBarrier: {
+        const TREBacktrackEntry entry = top;
+        stack_.pop_back();
+        if (PopBarrier(entry, pc, pos)) {
+          return true;
+        }
+        continue;
+      }
+      case ekVerb: {
+        CountStep();
+        const TREBacktrackEntry entry = top;
+        stack_.pop_back();
+        if (program.States[static_cast<std::size_t>(entry.State)].Kind == nkThen) {
+          if (PopThen(entry, pc, pos, result)) {
+            return true;
+          }
+          if (result != TResult::kFail) {
+            return false;
+          }
+          continue;
+        }
+        if (PopVerb(entry, pc, pos, result)) {
+          return true;
+        }
+        if (result != TResult::kFail) {
+          return false;
+        }
+        continue;
+      }
+      default:
+        stack_.pop_back();
+        continue;
+    }
+  }
+}
+
+// (*THEN) backtracked onto: on to the next alternative of the innermost
+// enclosing alternation. Returns true to resume at pc/pos; false with
+// result kFail to go on backtracking, or another result to end the attempt.
+bool TREMatchEngine::PopThen(const TREBacktrackEntry& entry, int& pc, int& pos,
+                             TResult& result) {
+  const TRENFAState& verb = program_->States[static_cast<std::size_t>(entry.State)];
+  result = TResult::kFail;
+  if (verb.Alt < 0) {
+    return PopVerb(entry, pc, pos, result);
+  }
+  while (!stack_.empty()) {
+    TREBacktrackEntry& top = stack_.back();
+    if (IsTrail(top.Kind)) {
+      const bool call_boundary = top.Kind == ekTrailArena;
+      ApplyTrail(top);
+      stack_.pop_back();
+      if (call_boundary) {
+        return false;
+      }
+      continue;
+    }
+    if ((top.Kind == ekBranch || top.Kind == ekAltEnd) && top.State == verb.Alt) {
+      if (top.Kind == ekAltEnd) {
+        stack_.pop_back();
+        return false;
+      }
+      return Backtrack(pc, pos, result);
+    }
+    if (top.Kind == ekBarrier) {
+      const TREBacktrackEntry barrier = top;
+      stack_.pop_back();
+      return PopBarrier(barrier, pc, pos);
+    }
+    stack_.pop_back();
+  }
+  return false;
+}
+
+// (*PRUNE), (*SKIP) or (*COMMIT) backtracked onto.
+bool TREMatchEngine::PopVerb(const TREBacktrackEntry& entry, int& pc, int& pos,
+                             TResult& result) {
+  const TRENFAState& verb = program_->States[static_cast<std::size_t>(entry.State)];
+  result = TResult::kFail;
+  int skip_to = entry.Pos;
+  if (verb.Kind == nkSkip && verb.Group >= 0) {
+    // (*SKIP:NAME): to the last (*MARK:NAME) on the path; ignored if none.
+    skip_to = -1;
+    for (auto it = stack_.rbegin(); it != stack_.rend(); ++it) {
+      if (it->Kind == ekTrailMark && it->State == verb.Group) {
+        skip_to = it->Pos;
+        break;
+      }
+    }
+    if (skip_to < 0) {
+      return false;
+    }
+  }
+  // The innermost of an unfinished assertion (atomic groups do not count)
+  // and a subroutine call confines the verb.
+  int assertion = registers_[static_cast<std::size_t>(register_barrier_)];
+  while (assertion >= 0 &&
+         program_->States[static_cast<std::size_t>(stack_[static_cast<std::size_t>(assertion)].State)]
+                 .Kind == nkSuspend) {
+    assertion = stack_[static_cast<std::size_t>(assertion)].A;
+  }
+  const int frame = registers_[static_cast<std::size_t>(register_frame_)];
+  const int call = frame >= 0 ? arena_[static_cast<std::size_t>(frame + kFrameStack)] : -1;
+  if (assertion >= 0 && assertion > call) {
+    const TRENFAState& construct = program_->States[static_cast<std::size_t>(
+        stack_[static_cast<std::size_t>(assertion)].State)];
+    if (IsNegativeAssertion(construct) || construct.Kind == nkIfMatch) {
+      while (static_cast<int>(stack_.size()) > assertion + 1) {
+        ApplyTrail(stack_.back());
+        stack_.pop_back();
+      }
+      const TREBacktrackEntry barrier = stack_.back();
+      stack_.pop_back();
+      return PopBarrier(barrier, pc, pos);
+    }
+  } else if (call >= 0) {
+    // The call fails: back to before it.
+    while (static_cast<int>(stack_.size()) > call) {
+      ApplyTrail(stack_.back());
+      stack_.pop_back();
+    }
+    return false;
+  }
+  switch (verb.Kind) {
+    case nkSkip:
+      skip_position_ = skip_to;
+      result = TResult::kSkip;
+      break;
+    case nkCommit:
+      result = TResult::kCommit;
+      break;
+    default:
+      result = TResult::kSkip;
+      skip_position_ = -1;
+      break;
+  }
+  return false;
+}
+
+}  // namespace tenrovel::regex

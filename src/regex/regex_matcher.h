@@ -1,0 +1,134 @@
+// The matcher of the engine: runs the compiled program over the subject.
+//
+// Takes: a TRECompiledProgram, the subject window and a start position.
+// Gives: the leftmost match (and its captures, the mark name) or failure.
+// It is a depth-first search with an explicit backtrack stack: the machine
+// stack never grows with the subject. The stack holds choice points
+// (alternatives, repetition counts, loop iterations, lookbehind starts),
+// barriers (atomic groups, lookarounds, conditions: cut or unwound when
+// their body ends) and a trail of register changes (captures, loop counters,
+// the call frame), undone when backtracking passes them; every iteration of
+// a loop keeps its alternatives. Subroutine calls keep their frames in an
+// arena; a return restores the caller's captures.
+//
+// Work is bounded two ways. A failure memo records (state, position) pairs
+// whose continuation has failed, where that is sound: only for patterns
+// without back references, conditions, calls, callouts, verbs and \G, and
+// for states outside lookarounds and inside loops whose iteration count
+// does not matter; it lives with the subject and the window. Everything
+// else is bounded by a step budget (kMatchStepLimit backtracking steps per
+// match call), beyond which ERegExpRuntime is raised.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "regex/regex_compiler.h"
+#include "regex/regex_quick_search.h"
+
+namespace tenrovel::regex {
+
+enum TREBacktrackKind : std::uint8_t {
+  // Trail entries: undo a register change.
+  ekTrail1,
+  ekTrail2,
+  ekTrailArena,
+  ekTrailRestore,
+  ekTrailMark,
+  // Choice points and markers.
+  ekBranch,
+  ekAltEnd,
+  ekRepeatGreedy,
+  ekRepeatLazy,
+  ekLoop,
+  ekBehind,
+  ekBarrier,
+  ekMemo,
+  ekVerb,
+};
+
+struct TREBacktrackEntry {
+  TREBacktrackKind Kind;
+  int State;
+  int Pos;
+  int A;
+  int B;
+};
+
+// Test switch: the step budget of one match call.
+void SetMatchStepLimit(std::int64_t limit);
+std::int64_t MatchStepLimit();
+
+class TREMatchEngine {
+ public:
+  explicit TREMatchEngine(TRegExp& owner) : owner_(owner) {}
+
+  void SetProgram(const TRECompiledProgram* program);
+  // Forgets the memo and the cached prefilter results (a new subject).
+  void ResetMemo();
+  // The leftmost match from `start` inside the window; true if found.
+  bool Match(const TREMatchContext& context, int start);
+
+  int CaptureStart(int group) const { return result_[static_cast<std::size_t>(2 * group)]; }
+  int CaptureEnd(int group) const { return result_[static_cast<std::size_t>(2 * group + 1)]; }
+  // Mark name index of the match (-1: none) and the last one met by a
+  // failed search.
+  int MarkIndex() const { return mark_; }
+  int FailMarkIndex() const { return fail_mark_; }
+
+ private:
+  enum class TResult { kFail, kMatch, kSkip, kCommit };
+
+  TResult Attempt(int start);
+  bool Backtrack(int& pc, int& pos, TResult& result);
+  bool PopVerb(const TREBacktrackEntry& entry, int& pc, int& pos, TResult& result);
+  bool PopThen(const TREBacktrackEntry& entry, int& pc, int& pos, TResult& result);
+  bool PopBarrier(const TREBacktrackEntry& entry, int& pc, int& pos);
+  void ApplyTrail(const TREBacktrackEntry& entry);
+  void Push(TREBacktrackKind kind, int state, int pos, int a = 0, int b = 0);
+  void SetRegister(int reg, int value);
+  void SetRegisters2(int reg, int first, int second);
+  void Cut(int barrier);
+  void Unwind(int barrier);
+  void Call(const TRENFAState& state, int pos);
+  int Return();
+  int FirstViable(int base, int from, int count, int pos) const;
+  bool MemoEligible(const TRENFAState& state, int pos) const;
+  bool MemoTest(int index, int pos) const;
+  void MemoRecord(int index, int pos);
+  void CountStep();
+  int NextStart(int pos) const;
+  bool PreMatchPresent(int from);
+
+  TRegExp& owner_;
+  const TRECompiledProgram* program_ = nullptr;
+  TREMatchContext context_;
+  std::vector<int> registers_;
+  std::vector<TREBacktrackEntry> stack_;
+  std::vector<int> arena_;
+  std::vector<int> result_;
+  int register_frame_ = 0;
+  int register_barrier_ = 0;
+  int register_mark_ = 0;
+  int attempt_start_ = 0;
+  int skip_position_ = 0;
+  int mark_ = -1;
+  int fail_mark_ = -1;
+  int last_mark_seen_ = -1;
+  std::int64_t steps_ = 0;
+  TREQuickSearch lead_search_;
+  TREQuickSearch prematch_search_;
+
+  // Memo and cached prefilter results, valid for one subject and window.
+  std::vector<std::uint64_t> memo_;
+  bool memo_ready_ = false;
+  int memo_points_ = 0;
+  int memo_width_ = 0;
+  int memo_window_begin_ = -1;
+  int memo_window_end_ = -1;
+  const char16_t* memo_text_ = nullptr;
+  int prematch_found_ = -1;
+  int prematch_none_from_ = -1;
+};
+
+}  // namespace tenrovel::regex
