@@ -5,6 +5,7 @@
 #include "job/cp932_text.h"
 #include "job/text_utils.h"
 #include "platform/codepage.h"
+#include "regex/regexp.h"
 #include "sources/smbc_texts.h"
 
 namespace tenrovel::sources {
@@ -46,6 +47,16 @@ int ReadSmbcHitCount(const std::vector<std::string>& lines,
 
 std::string SmbcDetailId(std::string_view match) {
   return job::ReplaceAllIgnoreCase(job::ReplaceAllIgnoreCase(match, "Finf", ""), "%2F", "");
+}
+
+std::vector<std::string> SmbcDetailIds(std::string_view first_line) {
+  std::vector<std::string> ids;
+  regex::TRegExp re;
+  re.SetExpression(u"Finf%2F(.*?)%2F");
+  re.SetIgnoreCase(true);
+  for (bool found = re.Exec(platform::Utf8ToUtf16(first_line)); found; found = re.ExecNext())
+    ids.push_back(SmbcDetailId(platform::Utf16ToCp932(re.Groups()[0].Strings())));
+  return ids;
 }
 
 }  // namespace tenrovel::sources

@@ -24,4 +24,9 @@ int ReadSmbcHitCount(const std::vector<std::string>& lines,
 // every "%2F" removed, letter case ignored.
 std::string SmbcDetailId(std::string_view match);
 
+// The detail ids in the first line of a list answer (UTF-8): every match of
+// "Finf%2F(.*?)%2F", letter case ignored, left to right without overlap,
+// each made into its id. Repeated ids are kept.
+std::vector<std::string> SmbcDetailIds(std::string_view first_line);
+
 }  // namespace tenrovel::sources

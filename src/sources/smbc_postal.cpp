@@ -2,6 +2,8 @@
 
 #include "job/cp932_text.h"
 #include "job/text_utils.h"
+#include "platform/codepage.h"
+#include "regex/regexp.h"
 #include "sources/smbc_texts.h"
 
 namespace tenrovel::sources {
@@ -32,6 +34,16 @@ std::string PostalLookupTown(std::string_view address) {
       return text.substr(0, pos);
   }
   return {};
+}
+
+std::string PostalCodeFromAnswer(std::string_view first_line) {
+  regex::TRegExp re;
+  re.SetExpression(u"<ZipCode Old=(.*?)</ZipCode>");
+  re.SetIgnoreCase(true);
+  if (!re.Exec(platform::Utf8ToUtf16(first_line)))
+    return {};
+  return SmbcText().postal_mark +
+         job::Trim(job::StripTags(platform::Utf16ToCp932(re.Groups()[0].Strings())));
 }
 
 }  // namespace tenrovel::sources

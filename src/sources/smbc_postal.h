@@ -16,4 +16,9 @@ namespace tenrovel::sources {
 // form (a tab, or ﾜﾞ, which has no CP932 form once composed) stays one byte.
 std::string PostalLookupTown(std::string_view address);
 
+// The postal code in the first line of a lookup answer (UTF-8): "〒" and the
+// text of the first "<ZipCode Old=...</ZipCode>" (letter case ignored)
+// without tags; empty when there is none.
+std::string PostalCodeFromAnswer(std::string_view first_line);
+
 }  // namespace tenrovel::sources

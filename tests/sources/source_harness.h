@@ -32,6 +32,9 @@ class SourceHarness final : private job::JobCallbacks {
   std::map<std::string, int> failures_first;
   // Called at every status refresh (on the UI thread); may stop the job.
   std::function<void(job::TMyThread&)> on_status;
+  // Called on the worker thread before each download is answered; may stop
+  // the job (the download then still gets its answer).
+  std::function<void(job::TMyThread&, const std::string& url)> on_download;
 
   JobResult Run(job::Bank bank, const job::SourceEntry& source,
                 const std::vector<std::size_t>& prefs, const job::SiteConfig& sites) {
@@ -48,6 +51,8 @@ class SourceHarness final : private job::JobCallbacks {
     request.download = [this](const std::string& url, const std::filesystem::path& path,
                               const std::atomic<bool>*) {
       result_.requests.push_back(url);
+      if (on_download)
+        on_download(*worker_, url);
       if (const auto failing = failures_first.find(url);
           failing != failures_first.end() && failing->second > 0) {
         --failing->second;
@@ -63,6 +68,7 @@ class SourceHarness final : private job::JobCallbacks {
     finished_ = false;
     job::QueueDispatcher ui;
     job::TMyThread worker(request, ui, *this);
+    worker_ = &worker;
     worker.Start();
     ui.RunUntil([this] { return finished_; });
     worker.WaitFor();
@@ -84,6 +90,7 @@ class SourceHarness final : private job::JobCallbacks {
   void OnFinishJob(job::TMyThread&) override { finished_ = true; }
 
   platform::PrivateTempFolder folder_;
+  job::TMyThread* worker_ = nullptr;
   job::Bank bank_ = job::Bank::kMizuho;
   bool finished_ = false;
   JobResult result_;

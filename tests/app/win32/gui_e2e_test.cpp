@@ -29,6 +29,7 @@ const std::string kAllPrefectures(47, '1');
 const std::string kNoPrefecture(47, '0');
 // 北海道 and 東京都.
 const std::string kHokkaidoTokyo = "1" + std::string(11, '0') + "1" + std::string(34, '0');
+const std::string kTokyo = std::string(12, '0') + "1" + std::string(34, '0');
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -42,6 +43,18 @@ std::string ExpectedMizuhoFile() {
   return ReadFile(BuildPath(TENROVEL_SOURCE_DIR "/tests/cli/expected/mizuho_01_13.csv"));
 }
 
+// What the command-line tool writes for an SMBC job for 東京都 against the
+// simulator on `port` (its URLs name the port).
+std::string ExpectedSmbcFile(int port) {
+  std::string bytes = ReadFile(BuildPath(TENROVEL_SOURCE_DIR "/tests/cli/expected/smbc_13.csv"));
+  const std::string placeholder = "@PORT@";
+  for (std::size_t at = bytes.find(placeholder); at != std::string::npos;
+       at = bytes.find(placeholder, at)) {
+    bytes.replace(at, placeholder.size(), std::to_string(port));
+  }
+  return bytes;
+}
+
 class GuiTest : public ::testing::Test {
  protected:
   GuiTest() : folder_("tenrovel-gui"), exe_(folder_.path() / "Tenrovel.exe") {
@@ -50,6 +63,8 @@ class GuiTest : public ::testing::Test {
     const auto simulator = test_support::BankSimulator::FromPortFile();
     SetEnvironment("TENROVEL_MIZUHO_URL", simulator.Url(""));
     SetEnvironment("TENROVEL_MIZUHO_DETAIL_URL", "https://detail.example");
+    SetEnvironment("TENROVEL_SMBC_URL", simulator.Url(""));
+    SetEnvironment("TENROVEL_POSTAL_URL", simulator.Url(""));
     SetDelayScale(0);
     SetSystemDpi(std::nullopt);  // also after a test that could not clean up
   }
@@ -118,13 +133,14 @@ class GuiTest : public ::testing::Test {
 
   // Presses the start button and answers the save dialog with `name` in the
   // test's folder; checks the dialog on the way.
-  void StartJob(const Process& process, HWND window, const std::wstring& name) {
+  void StartJob(const Process& process, HWND window, const std::wstring& name,
+                const std::string& proposed = "みずほ銀行店舗一覧.csv") {
     PressButton(window, kIdBtnAction);
     const HWND dialog = WaitForDialog(process.id(), kSaveTitle, kStepTimeout);
     ASSERT_NE(dialog, nullptr) << "no save dialog";
     const HWND file_name = FileNameEdit(dialog);
     ASSERT_NE(file_name, nullptr) << DescribeChildren(dialog);
-    EXPECT_EQ(Utf8(WindowText(file_name)), "みずほ銀行店舗一覧.csv");
+    EXPECT_EQ(Utf8(WindowText(file_name)), proposed);
     const HWND types = GetDlgItem(dialog, 0x470);  // cmb1, the file types
     ASSERT_NE(types, nullptr);
     EXPECT_EQ(SendWithTimeout(types, CB_GETCOUNT, 0, 0), 1);
@@ -299,6 +315,26 @@ TEST_F(GuiTest, MizuhoJobSavesTheFileAndOffersToOpenIt) {
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
   EXPECT_NE(Settings().find("Area=" + kHokkaidoTokyo), std::string::npos);
+}
+
+TEST_F(GuiTest, SmbcJobWritesTheFileOfTheCommandLineTool) {
+  WriteSettings("[Config]\r\nSelShop=1\r\nArea=" + kTokyo + "\r\n");
+  Process process(exe_);
+  const HWND window = Open(process);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsChecked(Item(window, kIdRdShop2)));
+
+  ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"smbc.csv", "三井住友銀行店舗一覧.csv"));
+  const HWND done = WaitForDialog(process.id(), L"処理確認", kStepTimeout);
+  ASSERT_NE(done, nullptr) << "no completion message";
+  PressButton(done, IDNO);
+  ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
+  const int port = test_support::BankSimulator::FromPortFile().port();
+  EXPECT_EQ(ReadFile(folder_.path() / "smbc.csv"), ExpectedSmbcFile(port));
+  EXPECT_FALSE(fs::exists(folder_.path() / "tmp.dat"));
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
 }
 
 TEST_F(GuiTest, StartWithoutPrefectureOnlyShowsTheError) {
