@@ -62,16 +62,6 @@ TEST(SmbcRequest, ParentHostIsTheConfiguredAuthority) {
     EXPECT_EQ(UrlAuthority(url), authority) << url;
 }
 
-TEST(SmbcList, DetailIdIsTheMatchWithoutItsMarkers) {
-  const std::pair<std::string_view, std::string_view> cases[] = {
-      {"Finf%2F123%2F", "123"},
-      {"finf%2f0105%2f", "0105"},
-      {"FINF%2Fa%2fb%2F", "ab"},
-  };
-  for (const auto& [match, id] : cases)
-    EXPECT_EQ(SmbcDetailId(match), id) << match;
-}
-
 // One case of smbc_cases.txt.
 struct TextCase {
   int line = 0;  // of its "===" line
@@ -128,6 +118,16 @@ std::vector<std::string> RunCase(const TextCase& c) {
     }
     return filled;
   }
+  if (c.kind == "ids") {
+    std::string ids = "ids:";
+    for (const std::string& id : SmbcDetailIds(c.input.at(0)))
+      ids += " [" + id + "]";
+    return {ids};
+  }
+  if (c.kind == "zip") {
+    const std::string code = PostalCodeFromAnswer(c.input.at(0));
+    return {"zip:" + (code.empty() ? "" : " " + platform::Cp932ToUtf8(code))};
+  }
   if (c.kind == "town") {
     const std::string town = PostalLookupTown(Sjis(c.input.at(0)));
     return {"town:" + (town.empty() ? "" : " " + platform::Cp932ToUtf8(town))};
@@ -148,6 +148,8 @@ TEST(SmbcText, CasesFile) {
   EXPECT_GE(per_kind["hits"], 5);
   EXPECT_GE(per_kind["page"], 15);
   EXPECT_GE(per_kind["town"], 8);
+  EXPECT_GE(per_kind["ids"], 3);
+  EXPECT_GE(per_kind["zip"], 3);
 }
 
 }  // namespace
