@@ -140,9 +140,10 @@ TEST(FetchSmbcPrefecture, ReadsListPagesUpToTheHitCount) {
     EXPECT_EQ(ShopNumbers(result.output), c.extracted);
     EXPECT_EQ(result.statuses.size(),
               c.last_status.empty() ? 0 : std::max<std::size_t>(c.extracted.size(), 1));
-    if (!c.last_status.empty()) {
-      EXPECT_EQ(result.statuses.back(), "三井住友銀行店舗 東京都 : " + c.last_status + "件 取得中");
-    }
+    const std::string last = result.statuses.empty() ? "" : result.statuses.back();
+    EXPECT_EQ(last, c.last_status.empty()
+                        ? ""
+                        : "三井住友銀行店舗 東京都 : " + c.last_status + "件 取得中");
     EXPECT_FALSE(result.temp_left);
   }
 }
@@ -171,6 +172,7 @@ TEST(FetchSmbcPrefecture, AFailedDownloadNeverReadsTheAnswerBeforeIt) {
                          DetailUrl("2") + "\"")
       << "a failed detail page writes its URL alone";
   EXPECT_EQ(ShopNumbers(result.output), (std::vector<std::string>{"1", "", "3"}));
+  ASSERT_FALSE(result.statuses.empty());
   EXPECT_EQ(result.statuses.back(), "三井住友銀行店舗 神奈川県 : 0/0件 取得中");
   EXPECT_TRUE(result.download_failed);
 }
@@ -223,6 +225,7 @@ TEST(ExtractSmbcDetail, LooksUpOnlyAddressesWithoutAPostalCode) {
     job::SiteConfig sites = Sites();
     sites.postal_url = c.postal_base;
     const auto result = harness.Run(job::Bank::kSmbc, kSource, {kTokyo}, sites);
+    ASSERT_GE(result.requests.size(), 3U);
     const std::vector<std::string> lookups(result.requests.begin() + 3, result.requests.end());
     EXPECT_EQ(lookups, c.lookups);
     const auto rows = DataRows(result.output);
