@@ -2,6 +2,7 @@
 
 #include "app/window_texts.h"
 #include "platform/codepage.h"
+#include "text/ascii_case.h"
 
 namespace tenrovel::app {
 
@@ -14,12 +15,9 @@ std::filesystem::path WithCsvExtension(const std::filesystem::path& path) {
   // stem; here any last dot counts, so ".csv" alone is a CSV name.
   const std::u8string name = path.filename().u8string();
   const std::size_t dot = name.rfind(u8'.');
-  std::u8string extension = dot == std::u8string::npos ? u8"" : name.substr(dot);
-  for (char8_t& c : extension) {
-    if (c >= u8'A' && c <= u8'Z')
-      c = static_cast<char8_t>(c - u8'A' + u8'a');
-  }
-  if (extension == u8".csv")
+  const std::u8string_view extension =
+      dot == std::u8string::npos ? std::u8string_view() : std::u8string_view(name).substr(dot);
+  if (text::EqualsIgnoreAsciiCase(extension, u8".csv"))
     return path;
   std::filesystem::path result = path;
   result += u8".csv";

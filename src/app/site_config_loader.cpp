@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "job/cp932_text.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "text/cp932.h"
 
 namespace tenrovel::app {
 
@@ -26,13 +26,13 @@ job::SiteConfig DefaultSiteConfig() {
 }
 
 std::optional<std::string> NormalizeBaseUrl(const std::string& text) {
-  std::string url = job::Trim(text);
+  std::string url = text::Trim(text);
   while (!url.empty() && url.back() == '/')
     url.pop_back();
   std::size_t host_start;
-  if (job::StartsWith(url, "http://")) {
+  if (text::StartsWith(url, "http://")) {
     host_start = 7;
-  } else if (job::StartsWith(url, "https://")) {
+  } else if (text::StartsWith(url, "https://")) {
     host_start = 8;
   } else {
     return std::nullopt;
@@ -54,7 +54,7 @@ namespace {
 
 void Apply(job::SiteConfig& sites, const SiteSetting& setting, const std::string& value,
            const std::string& origin, std::vector<std::string>* problems) {
-  if (job::Trim(value).empty()) {
+  if (text::Trim(value).empty()) {
     sites.*setting.field = "";  // explicitly unset
     return;
   }

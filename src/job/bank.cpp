@@ -2,23 +2,20 @@
 
 #include <array>
 #include <initializer_list>
+#include <vector>
 
 #include "platform/codepage.h"
+#include "text/csv_row.h"
 
 namespace tenrovel::job {
 
 namespace {
 
 std::string QuotedRow(std::initializer_list<const char*> utf8_columns) {
-  std::string row;
-  for (const char* column : utf8_columns) {
-    if (!row.empty())
-      row += ',';
-    row += '"';
-    row += platform::Utf8ToCp932(column);
-    row += '"';
-  }
-  return row;
+  std::vector<std::string> columns;
+  for (const char* column : utf8_columns)
+    columns.push_back(platform::Utf8ToCp932(column));
+  return text::CsvRow(columns, text::CsvQuoting::kEveryField);
 }
 
 std::size_t Index(Bank bank) {

@@ -15,12 +15,12 @@
 
 namespace tenrovel::job {
 
-class TMyThread;
+class SourceContext;
 
 // A bank source: handles one prefecture on the worker thread. `arg` is the
 // prefecture code "01".."47" (Mizuho, MUFG) or the CP932 prefecture name
 // (SMBC).
-using SourceEntry = std::function<void(TMyThread& worker, const std::string& arg)>;
+using SourceEntry = std::function<void(SourceContext& job, const std::string& arg)>;
 
 // The sources of the three banks; an empty one is not available (yet), and a
 // job for its bank cannot be started.

@@ -2,7 +2,8 @@
 //
 // It opens the output file, writes the bank's header row, walks the checked
 // prefectures in list order and calls the bank's source once for each; the
-// sources append the data rows through WriteRow. Progress reaches the user
+// sources append the data rows through WriteRow (the worker is their
+// SourceContext). Progress reaches the user
 // interface only through the four Sync* calls, each of which runs a
 // JobCallbacks method on the UI thread and waits for it.
 //
@@ -24,11 +25,12 @@
 #include "job/job_fields.h"
 #include "job/job_report.h"
 #include "job/job_request.h"
+#include "job/source_context.h"
 #include "job/ui_dispatcher.h"
 
 namespace tenrovel::job {
 
-class TMyThread {
+class TMyThread final : public SourceContext {
  public:
   // Throws std::invalid_argument when the bank's source or the downloader is
   // missing. The dispatcher and the callbacks must outlive the worker.
@@ -46,26 +48,24 @@ class TMyThread {
   // Joins the thread if it was started and not yet joined.
   void WaitFor();
 
-  // --- For the bank sources, on the worker thread ---
+  // --- SourceContext: for the bank sources, on the worker thread ---
 
-  bool Terminated() const { return stop_.load(); }
-  JobFields& Fields() { return fields_; }
+  bool Terminated() const override { return stop_.load(); }
+  JobFields& Fields() override { return fields_; }
   const JobFields& Fields() const { return fields_; }
-  // Appends `row` and CR LF to the output file, flushes it, sets `RowWritten`.
-  void WriteRow(std::string_view row);
-  // Every download of the job: passes the stop request on and records a
-  // failure that the stop request did not cause.
-  bool DownloadToFile(const std::string& url, const std::filesystem::path& path);
-  void SyncShowItemStatus();
-  // A source's fixed pause, scaled by SiteConfig::delay_scale; ends early on
-  // a stop request.
-  void Pause(std::chrono::milliseconds fixed);
-  const std::filesystem::path& TempFilePath() const { return request_.temp_path; }
-  const SiteConfig& Sites() const { return request_.sites; }
-  const JobRequest& Request() const { return request_; }
+  // Also flushes the file.
+  void WriteRow(std::string_view row) override;
+  // Passes the stop request on to the transfer and records a failure that
+  // the stop request did not cause.
+  bool DownloadToFile(const std::string& url, const std::filesystem::path& path) override;
+  void Pause(std::chrono::milliseconds fixed) override;
+  void SyncShowItemStatus() override;
+  const std::filesystem::path& TempFilePath() const override { return request_.temp_path; }
+  const SiteConfig& Sites() const override { return request_.sites; }
 
   // --- For the owner ---
 
+  const JobRequest& Request() const { return request_; }
   // Whether a download of this job failed; any thread.
   bool DownloadFailed() const { return download_failed_.load(); }
   // Complete once OnFinishJob runs; read it there or after WaitFor.

@@ -3,8 +3,8 @@
 #include <array>
 #include <utility>
 
-#include "job/cp932_text.h"
 #include "platform/codepage.h"
+#include "text/cp932.h"
 
 namespace tenrovel::job {
 
@@ -31,7 +31,7 @@ void SplitText(std::string_view source, std::string_view delimiter,
                std::vector<std::string>& pieces) {
   std::size_t pos = 0;
   while (pos < source.size()) {
-    const std::size_t hit = FindText(source, delimiter, pos);
+    const std::size_t hit = text::FindText(source, delimiter, pos);
     if (hit == std::string_view::npos) {
       pieces.emplace_back(source.substr(pos));
       return;
@@ -60,7 +60,7 @@ std::string NormalizeNumerals(std::string_view text) {
   }};
   std::string out(text);
   for (const auto& [from, to] : kReplacements)
-    out = ReplaceAll(out, from, to);
+    out = text::ReplaceAll(out, from, to);
   return out;
 }
 

@@ -3,6 +3,9 @@
 #include <climits>
 #include <vector>
 
+#include "text/ascii_case.h"
+#include "text/cp932.h"
+
 namespace tenrovel::platform::ini {
 
 namespace {
@@ -17,21 +20,6 @@ std::string_view TrimBlanks(std::string_view s) {
   return s.substr(first, last - first + 1);
 }
 
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z')
-      x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z')
-      y = static_cast<char>(y - 'A' + 'a');
-    if (x != y)
-      return false;
-  }
-  return true;
-}
-
 // One line of the file: its content without the line end, and where it
 // starts and ends (line end included) in the text.
 struct Line {
@@ -40,21 +28,12 @@ struct Line {
   std::size_t end;
 };
 
-std::vector<Line> SplitLines(std::string_view text) {
+std::vector<Line> SplitLines(std::string_view file) {
   std::vector<Line> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t stop = text.find_first_of("\r\n", pos);
-    std::size_t next;
-    if (stop == std::string_view::npos) {
-      stop = next = text.size();
-    } else {
-      next = stop + 1;
-      if (text[stop] == '\r' && next < text.size() && text[next] == '\n')
-        ++next;
-    }
-    lines.push_back({text.substr(pos, stop - pos), pos, next});
-    pos = next;
+  for (std::size_t pos = 0; pos < file.size();) {
+    const text::Line line = text::LineAt(file, pos);
+    lines.push_back({line.content, pos, line.next});
+    pos = line.next;
   }
   return lines;
 }
@@ -89,7 +68,7 @@ struct SectionSpan {
 std::optional<SectionSpan> FindSection(const std::vector<Line>& lines, std::string_view section) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const auto name = SectionName(lines[i].content);
-    if (!name || !EqualsIgnoreAsciiCase(*name, section))
+    if (!name || !text::EqualsIgnoreAsciiCase(*name, section))
       continue;
     std::size_t end = i + 1;
     while (end < lines.size() && !SectionName(lines[end].content))
@@ -103,7 +82,7 @@ std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionSpan s
                                    std::string_view key) {
   for (std::size_t i = span.header + 1; i < span.end; ++i) {
     const auto kv = ParseKeyLine(lines[i].content);
-    if (kv && EqualsIgnoreAsciiCase(kv->key, key))
+    if (kv && text::EqualsIgnoreAsciiCase(kv->key, key))
       return i;
   }
   return std::nullopt;

@@ -1,5 +1,6 @@
-// Table-driven CP932 conversions and full-width mapping: the POSIX backend of
-// platform/codepage.h, also built on Windows to be checked against Windows.
+// Table-driven CP932 conversions: the POSIX backend of platform/codepage.h,
+// also built on Windows to be checked against Windows. (The full-width
+// mapping's tables are the text layer's: text/width_forms.h.)
 #pragma once
 
 #include <string>
@@ -9,6 +10,5 @@ namespace tenrovel::platform::table {
 
 std::u16string Cp932ToUtf16(std::string_view cp932);
 std::string Utf16ToCp932(std::u16string_view utf16);
-std::u16string MapFullWidthJapanese(std::u16string_view utf16);
 
 }  // namespace tenrovel::platform::table

@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "regex/unicode_tables.h"
+#include "text/ascii_case.h"
 
 namespace tenrovel::regex {
 namespace {
@@ -31,16 +32,13 @@ TUnicodeProperty ScriptOf(const TUnicodeCharRecord& record) {
   return static_cast<TUnicodeProperty>(upunKnown + (record.CharType & 0xFF));
 }
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    c = AsciiLower(c);
+// A property name as the name table keys it: in ASCII lower case.
+std::string LookupKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) {
+    c = text::AsciiLower(c);
   }
-  return lower;
+  return key;
 }
 
 // The names \p{...} accepts, keyed in ASCII lower case. Names are looked up
@@ -65,7 +63,7 @@ class TPropertyNameTable {
 
  private:
   void Add(std::string_view name, TUnicodeProperty property) {
-    names_.emplace(AsciiLower(name), property);
+    names_.emplace(LookupKey(name), property);
   }
 
   std::unordered_map<std::string, TUnicodeProperty> names_;
@@ -159,7 +157,7 @@ std::string_view GetUnicodePropertyName(TUnicodeProperty property) {
 }
 
 std::optional<TUnicodeProperty> FindUnicodeProperty(std::string_view name) {
-  return PropertyNames().Find(AsciiLower(name));
+  return PropertyNames().Find(LookupKey(name));
 }
 
 std::optional<TUnicodeProperty> FindUnicodeProperty(std::u16string_view name) {
@@ -170,7 +168,7 @@ std::optional<TUnicodeProperty> FindUnicodeProperty(std::u16string_view name) {
     if (c > 0x7F) {
       return std::nullopt;
     }
-    key += AsciiLower(static_cast<char>(c));
+    key += static_cast<char>(text::AsciiLower(c));
   }
   return PropertyNames().Find(key);
 }

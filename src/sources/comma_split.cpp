@@ -1,6 +1,6 @@
 #include "sources/comma_split.h"
 
-#include "job/cp932_text.h"
+#include "text/cp932.h"
 
 namespace tenrovel::sources {
 
@@ -19,7 +19,7 @@ std::size_t ReadQuoted(std::string_view text, std::size_t pos, std::string& item
       }
       return i + 1;
     }
-    const std::size_t len = job::CharLengthAt(text, i);
+    const std::size_t len = text::CharLengthAt(text, i);
     item.append(text, i, len);
     i += len;
   }
@@ -33,9 +33,9 @@ std::size_t ReadQuotedJson(std::string_view text, std::size_t pos, std::string& 
   while (i < text.size()) {
     if (text[i] == '"')
       return i + 1;
-    std::size_t len = job::CharLengthAt(text, i);
+    std::size_t len = text::CharLengthAt(text, i);
     if (text[i] == '\\' && i + 1 < text.size())
-      len = 1 + job::CharLengthAt(text, i + 1);
+      len = 1 + text::CharLengthAt(text, i + 1);
     item.append(text, i, len);
     i += len;
   }
@@ -50,12 +50,12 @@ std::size_t ReadPlain(std::string_view text, std::size_t pos, bool json, std::st
   std::size_t i = pos;
   bool in_string = false;
   while (i < text.size() && (in_string || text[i] != ',')) {
-    std::size_t len = job::CharLengthAt(text, i);
+    std::size_t len = text::CharLengthAt(text, i);
     if (json) {
       if (text[i] == '"') {
         in_string = !in_string;
       } else if (in_string && text[i] == '\\' && i + 1 < text.size()) {
-        len = 1 + job::CharLengthAt(text, i + 1);
+        len = 1 + text::CharLengthAt(text, i + 1);
       }
     }
     i += len;

@@ -1,7 +1,7 @@
 #include "sources/json_text.h"
 
-#include "job/cp932_text.h"
 #include "platform/codepage.h"
+#include "text/cp932.h"
 
 namespace tenrovel::sources {
 
@@ -37,9 +37,9 @@ std::string RemoveUnescapedQuotes(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    std::size_t len = job::CharLengthAt(text, i);
+    std::size_t len = text::CharLengthAt(text, i);
     if (text[i] == '\\' && i + 1 < text.size())
-      len = 1 + job::CharLengthAt(text, i + 1);
+      len = 1 + text::CharLengthAt(text, i + 1);
     if (text[i] != '"')
       out.append(text, i, len);
     i += len;
@@ -52,7 +52,7 @@ std::string DecodeJsonEscapes(std::string_view text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     if (text[i] != '\\' || i + 1 == text.size()) {
-      const std::size_t len = job::CharLengthAt(text, i);
+      const std::size_t len = text::CharLengthAt(text, i);
       out.append(text, i, len);
       i += len;
       continue;

@@ -2,14 +2,13 @@
 
 #include <chrono>
 
-#include "job/cp932_text.h"
-#include "job/my_thread.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "sources/comma_split.h"
-#include "sources/csv_row.h"
 #include "sources/mizuho_answer.h"
 #include "sources/mizuho_record.h"
+#include "text/cp932.h"
+#include "text/csv_row.h"
 
 namespace tenrovel::sources {
 
@@ -27,10 +26,10 @@ std::vector<std::string> LoadAnswerItems(const std::filesystem::path& temp) {
   const auto bytes = platform::ReadFileBytes(temp);
   if (!bytes)
     return items;
-  const std::vector<std::string> lines = job::SplitLines(*bytes);
+  const std::vector<std::string> lines = text::SplitLines(*bytes);
   if (lines.empty())
     return items;
-  items = CommaSplit(platform::Utf8ToCp932(job::Trim(lines.front())), true);
+  items = CommaSplit(platform::Utf8ToCp932(text::Trim(lines.front())), true);
   std::string saved;
   for (const std::string& item : items) {
     saved += item;
@@ -42,34 +41,34 @@ std::vector<std::string> LoadAnswerItems(const std::filesystem::path& temp) {
 
 }  // namespace
 
-void ExtractMizuhoRecord(job::TMyThread& worker, std::size_t start,
+void ExtractMizuhoRecord(job::SourceContext& context, std::size_t start,
                          std::vector<std::string>& items) {
   const MizuhoColumns columns = ExtractMizuhoColumns(
-      items, start, [&worker] { return worker.Terminated(); }, worker.Sites().mizuho_detail_url);
-  worker.WriteRow(QuotedCsvRow(columns));
+      items, start, [&context] { return context.Terminated(); }, context.Sites().mizuho_detail_url);
+  context.WriteRow(text::CsvRow(columns, text::CsvQuoting::kEveryField));
 }
 
-void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code) {
-  auto& fields = worker.Fields();
+void FetchMizuhoPrefecture(job::SourceContext& context, const std::string& pref_code) {
+  auto& fields = context.Fields();
   fields.PrefItemTotal = 0;
   fields.PrefItemDone = 0;
-  const std::filesystem::path& temp = worker.TempFilePath();
-  const auto stop = [&worker] { return worker.Terminated(); };
+  const std::filesystem::path& temp = context.TempFilePath();
+  const auto stop = [&context] { return context.Terminated(); };
 
   // The service answers ten records at a time: further answers are asked for
   // while the first answer's hit count has not been reached.
   for (int start = 1;; start += kPageSize) {
     // A failed download must read as an empty answer, never as the last one.
     platform::DeleteFileAt(temp);
-    worker.DownloadToFile(worker.Sites().mizuho_url + MizuhoRequestPath(pref_code, start), temp);
-    worker.Pause(300ms);
+    context.DownloadToFile(context.Sites().mizuho_url + MizuhoRequestPath(pref_code, start), temp);
+    context.Pause(300ms);
     std::vector<std::string> items = LoadAnswerItems(temp);
 
     if (start == 1) {
       if (!items.empty())
         fields.PrefItemTotal = ReadMizuhoHitCount(items, stop);
-      if (fields.PrefItemTotal <= 0 || worker.Terminated()) {
-        worker.SyncShowItemStatus();
+      if (fields.PrefItemTotal <= 0 || context.Terminated()) {
+        context.SyncShowItemStatus();
         return;
       }
     }
@@ -77,18 +76,18 @@ void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code)
     int records_in_answer = 0;
     for (std::size_t i = 0; i < items.size(); ++i) {
       if (IsMizuhoRecordStart(items[i])) {
-        ExtractMizuhoRecord(worker, i, items);
+        ExtractMizuhoRecord(context, i, items);
         ++fields.PrefItemDone;
-        worker.SyncShowItemStatus();
+        context.SyncShowItemStatus();
         ++records_in_answer;
       }
       if (records_in_answer >= kPageSize || fields.PrefItemDone >= fields.PrefItemTotal ||
-          worker.Terminated()) {
+          context.Terminated()) {
         break;
       }
     }
     if (records_in_answer == 0 || fields.PrefItemDone >= fields.PrefItemTotal ||
-        worker.Terminated()) {
+        context.Terminated()) {
       return;
     }
   }

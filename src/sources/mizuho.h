@@ -6,17 +6,15 @@
 #include <string>
 #include <vector>
 
-namespace tenrovel::job {
-class TMyThread;
-}
+#include "job/source_context.h"
 
 namespace tenrovel::sources {
 
 // Runs on the worker thread for one prefecture code ("01".."47").
-void FetchMizuhoPrefecture(job::TMyThread& worker, const std::string& pref_code);
+void FetchMizuhoPrefecture(job::SourceContext& context, const std::string& pref_code);
 
 // Writes the row of the record that begins at item `start`.
-void ExtractMizuhoRecord(job::TMyThread& worker, std::size_t start,
+void ExtractMizuhoRecord(job::SourceContext& context, std::size_t start,
                          std::vector<std::string>& items);
 
 }  // namespace tenrovel::sources

@@ -1,27 +1,9 @@
 #include "sources/mizuho_answer.h"
 
-#include <charconv>
-#include <optional>
-
-#include "job/cp932_text.h"
+#include "sources/decimal.h"
+#include "text/cp932.h"
 
 namespace tenrovel::sources {
-
-namespace {
-
-// A whole decimal integer with an optional sign; nullopt for anything else.
-std::optional<int> ParseInteger(std::string_view text) {
-  if (!text.empty() && text.front() == '+')
-    text.remove_prefix(1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-    return std::nullopt;
-  }
-  return value;
-}
-
-}  // namespace
 
 std::string MizuhoRequestPath(const std::string& pref_code, int start) {
   return "/map/uc/PoiAttr?callback=jQuery171060744735493419791_1606560348591&grp=mizuho_all"
@@ -35,30 +17,31 @@ std::string MizuhoRequestPath(const std::string& pref_code, int start) {
 int ReadMizuhoHitCount(const std::vector<std::string>& items,
                        const std::function<bool()>& stop_requested) {
   for (auto it = items.rbegin(); it != items.rend(); ++it) {
-    const std::string t = job::Trim(*it);
-    if (!job::StartsWith(t, ":{\"hi")) {
+    const std::string t = text::Trim(*it);
+    if (!text::StartsWith(t, ":{\"hi")) {
       if (stop_requested())
         break;
       continue;
     }
-    const std::string rest = job::RemoveAll(t, ":{");
-    const std::size_t colon = job::FindText(rest, ":");
+    const std::string rest = text::RemoveAll(t, ":{");
+    const std::size_t colon = text::FindText(rest, ":");
     if (colon == std::string::npos)
       return 0;
-    return ParseInteger(job::RemoveAll(std::string_view(rest).substr(colon + 1), "\"")).value_or(0);
+    return ParseInteger(text::RemoveAll(std::string_view(rest).substr(colon + 1), "\""))
+        .value_or(0);
   }
   return 0;
 }
 
 bool IsMizuhoRecordStart(const std::string& item) {
-  const std::string_view t = job::TrimView(item);
-  if (job::StartsWith(t, "{\""))
+  const std::string_view t = text::TrimView(item);
+  if (text::StartsWith(t, "{\""))
     return true;
-  if (!job::StartsWith(t, ":["))
+  if (!text::StartsWith(t, ":["))
     return false;
   // An empty array holds no record: reading it as one would write a row of
   // empty columns.
-  return !job::StartsWith(job::TrimView(t.substr(2)), "]");
+  return !text::StartsWith(text::TrimView(t.substr(2)), "]");
 }
 
 }  // namespace tenrovel::sources

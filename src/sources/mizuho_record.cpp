@@ -2,19 +2,19 @@
 
 #include <optional>
 
-#include "job/cp932_text.h"
 #include "job/text_utils.h"
 #include "platform/codepage.h"
 #include "sources/json_text.h"
+#include "text/cp932.h"
 
 namespace tenrovel::sources {
 
 namespace {
 
-using job::ContainsText;
-using job::RemoveAll;
-using job::StartsWith;
-using job::Trim;
+using text::ContainsText;
+using text::RemoveAll;
+using text::StartsWith;
+using text::Trim;
 
 enum class Rule { kValue, kTelephone, kParking, kPassbook, kProduct, kId };
 
@@ -78,7 +78,7 @@ struct CutValue {
 // from the next item; nullopt when neither exists.
 std::optional<CutValue> Cut(const std::vector<std::string>& items, std::size_t i) {
   const std::string s = Trim(items[i]);
-  if (const std::size_t w = job::FindText(s, ":\""); w != std::string::npos) {
+  if (const std::size_t w = text::FindText(s, ":\""); w != std::string::npos) {
     return CutValue{RemoveUnescapedQuotes(std::string_view(s).substr(w + 1)), true};
   }
   if (i + 1 >= items.size())

@@ -1,13 +1,12 @@
 #include "sources/mufg.h"
 
-#include <algorithm>
 #include <chrono>
 
-#include "job/cp932_text.h"
-#include "job/my_thread.h"
 #include "platform/files.h"
 #include "sources/comma_split.h"
-#include "sources/csv_row.h"
+#include "text/ascii_case.h"
+#include "text/cp932.h"
+#include "text/csv_row.h"
 
 namespace tenrovel::sources {
 
@@ -18,18 +17,13 @@ using namespace std::chrono_literals;
 // The prefecture code, then the 15 columns of the MUFG header row.
 constexpr std::size_t kFieldCount = 16;
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 bool IsMufgPrefectureLine(std::string_view trimmed_line, std::string_view pref_code) {
   if (trimmed_line.empty())
     return false;
-  const std::string_view code = trimmed_line.substr(1, 2);  // shorter when the line is
-  return std::equal(code.begin(), code.end(), pref_code.begin(), pref_code.end(),
-                    [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+  // Shorter than two bytes when the line is.
+  return text::EqualsIgnoreAsciiCase(trimmed_line.substr(1, 2), pref_code);
 }
 
 std::vector<std::string> KeepMufgLines(const std::vector<std::string>& lines,
@@ -37,7 +31,7 @@ std::vector<std::string> KeepMufgLines(const std::vector<std::string>& lines,
                                        const std::function<bool()>& stop_requested) {
   std::vector<std::string> kept;
   for (const std::string& line : lines) {
-    const std::string_view trimmed = job::TrimView(line);
+    const std::string_view trimmed = text::TrimView(line);
     if (IsMufgPrefectureLine(trimmed, pref_code))
       kept.emplace_back(trimmed);
     if (stop_requested())
@@ -53,47 +47,47 @@ std::optional<std::string> MufgRow(std::string_view kept_line) {
   std::vector<std::string> columns;
   columns.reserve(kFieldCount - 1);
   for (std::size_t i = 1; i < kFieldCount; ++i)
-    columns.push_back(job::Trim(fields[i]));
+    columns.push_back(text::Trim(fields[i]));
   // The split has removed the fields' own quotes; a column that holds a
   // comma or a quote gets them back, or it would turn into extra columns.
-  return MinimalCsvRow(columns);
+  return text::CsvRow(columns, text::CsvQuoting::kMinimal);
 }
 
-void FetchMufgPrefecture(job::TMyThread& worker, const std::string& pref_code) {
-  auto& fields = worker.Fields();
+void FetchMufgPrefecture(job::SourceContext& context, const std::string& pref_code) {
+  auto& fields = context.Fields();
   fields.PrefItemTotal = 0;
   fields.PrefItemDone = 0;
-  const std::filesystem::path& local = worker.TempFilePath();
+  const std::filesystem::path& local = context.TempFilePath();
 
   // One download serves the whole job. A failed download leaves no file, so
   // the next prefecture tries again. Without a configured host the URL has
   // none, which the downloader refuses without sending anything: the job
   // still records the failure.
   if (!platform::FileExists(local)) {
-    std::string url = worker.Sites().mufg_url;
+    std::string url = context.Sites().mufg_url;
     url += kMufgDataPath;
-    worker.DownloadToFile(url, local);
+    context.DownloadToFile(url, local);
   }
-  worker.Pause(300ms);
+  context.Pause(300ms);
 
   std::vector<std::string> kept;
   if (const auto bytes = platform::ReadFileBytes(local)) {
-    kept = KeepMufgLines(job::SplitLines(*bytes), pref_code,
-                         [&worker] { return worker.Terminated(); });
+    kept = KeepMufgLines(text::SplitLines(*bytes), pref_code,
+                         [&context] { return context.Terminated(); });
   }
-  if (kept.empty() || worker.Terminated()) {
-    worker.SyncShowItemStatus();
+  if (kept.empty() || context.Terminated()) {
+    context.SyncShowItemStatus();
     return;
   }
 
   fields.PrefItemTotal = static_cast<int>(kept.size());
   for (const std::string& line : kept) {
-    worker.Pause(500ms);
+    context.Pause(500ms);
     if (const auto row = MufgRow(line))
-      worker.WriteRow(*row);
+      context.WriteRow(*row);
     ++fields.PrefItemDone;
-    worker.SyncShowItemStatus();
-    if (fields.PrefItemDone >= fields.PrefItemTotal || worker.Terminated())
+    context.SyncShowItemStatus();
+    if (fields.PrefItemDone >= fields.PrefItemTotal || context.Terminated())
       break;
   }
 }

@@ -10,9 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tenrovel::job {
-class TMyThread;
-}
+#include "job/source_context.h"
 
 namespace tenrovel::sources {
 
@@ -20,7 +18,7 @@ namespace tenrovel::sources {
 inline constexpr std::string_view kMufgDataPath = "/report/data.txt";
 
 // Runs on the worker thread for one prefecture code ("01".."47").
-void FetchMufgPrefecture(job::TMyThread& worker, const std::string& pref_code);
+void FetchMufgPrefecture(job::SourceContext& context, const std::string& pref_code);
 
 // Whether a trimmed line belongs to the prefecture: its bytes 2 and 3 hold
 // the code (after one leading byte, usually the opening quote of the first

@@ -4,14 +4,13 @@
 #include <set>
 #include <vector>
 
-#include "job/cp932_text.h"
-#include "job/my_thread.h"
 #include "platform/files.h"
-#include "sources/csv_row.h"
 #include "sources/smbc_detail.h"
 #include "sources/smbc_list.h"
 #include "sources/smbc_postal.h"
 #include "sources/smbc_request.h"
+#include "text/cp932.h"
+#include "text/csv_row.h"
 
 namespace tenrovel::sources {
 
@@ -26,30 +25,30 @@ constexpr std::size_t kUrlColumn = 14;
 // Download and load: the answer's lines, none when the download failed. The
 // temporary file is removed first, so that a failed download never reads as
 // the answer before it.
-std::vector<std::string> DownloadLines(job::TMyThread& worker, const std::string& url) {
-  const std::filesystem::path& temp = worker.TempFilePath();
+std::vector<std::string> DownloadLines(job::SourceContext& context, const std::string& url) {
+  const std::filesystem::path& temp = context.TempFilePath();
   platform::DeleteFileAt(temp);
-  worker.DownloadToFile(url, temp);
-  worker.Pause(300ms);
+  context.DownloadToFile(url, temp);
+  context.Pause(300ms);
   const auto bytes = platform::ReadFileBytes(temp);
-  return bytes ? job::SplitLines(*bytes) : std::vector<std::string>{};
+  return bytes ? text::SplitLines(*bytes) : std::vector<std::string>{};
 }
 
 }  // namespace
 
-void FetchSmbcPrefecture(job::TMyThread& worker, const std::string& pref_name) {
-  auto& fields = worker.Fields();
+void FetchSmbcPrefecture(job::SourceContext& context, const std::string& pref_name) {
+  auto& fields = context.Fields();
   fields.PrefItemTotal = 0;
   fields.PrefItemDone = 0;
-  const std::string& base = worker.Sites().smbc_url;
-  const auto stop = [&worker] { return worker.Terminated(); };
+  const std::string& base = context.Sites().smbc_url;
+  const auto stop = [&context] { return context.Terminated(); };
 
   const std::string keyword = SmbcSearchKeyword(pref_name);
-  const std::vector<std::string> search = DownloadLines(worker, base + SmbcSearchPath(keyword));
+  const std::vector<std::string> search = DownloadLines(context, base + SmbcSearchPath(keyword));
   if (!search.empty())
     fields.PrefItemTotal = ReadSmbcHitCount(search, stop);
-  if (fields.PrefItemTotal <= 0 || worker.Terminated()) {
-    worker.SyncShowItemStatus();
+  if (fields.PrefItemTotal <= 0 || context.Terminated()) {
+    context.SyncShowItemStatus();
     return;
   }
 
@@ -60,19 +59,19 @@ void FetchSmbcPrefecture(job::TMyThread& worker, const std::string& pref_name) {
   std::set<std::string> earlier_pages;
   for (int page = 1;; ++page) {
     const std::vector<std::string> list =
-        DownloadLines(worker, base + SmbcListPath(keyword, page, parent_host));
+        DownloadLines(context, base + SmbcListPath(keyword, page, parent_host));
     if (list.empty())
       return;
-    const std::vector<std::string> ids = SmbcDetailIds(job::Trim(list.front()));
+    const std::vector<std::string> ids = SmbcDetailIds(text::Trim(list.front()));
     bool brought_new = false;
     for (const std::string& id : ids) {
       if (earlier_pages.contains(id))
         continue;
       brought_new = true;
-      ExtractSmbcDetail(worker, id);
+      ExtractSmbcDetail(context, id);
       ++fields.PrefItemDone;
-      worker.SyncShowItemStatus();
-      if (fields.PrefItemDone >= fields.PrefItemTotal || worker.Terminated())
+      context.SyncShowItemStatus();
+      if (fields.PrefItemDone >= fields.PrefItemTotal || context.Terminated())
         return;
     }
     if (!brought_new)
@@ -81,29 +80,29 @@ void FetchSmbcPrefecture(job::TMyThread& worker, const std::string& pref_name) {
   }
 }
 
-void ExtractSmbcDetail(job::TMyThread& worker, const std::string& detail_id) {
-  const std::string url = worker.Sites().smbc_url + SmbcDetailPath(detail_id);
+void ExtractSmbcDetail(job::SourceContext& context, const std::string& detail_id) {
+  const std::string url = context.Sites().smbc_url + SmbcDetailPath(detail_id);
   SmbcColumns columns =
-      ScanSmbcDetailPage(DownloadLines(worker, url), [&worker] { return worker.Terminated(); });
-  if (!worker.Terminated() && columns[kPostalCodeColumn].empty() &&
+      ScanSmbcDetailPage(DownloadLines(context, url), [&context] { return context.Terminated(); });
+  if (!context.Terminated() && columns[kPostalCodeColumn].empty() &&
       !columns[kAddressColumn].empty()) {
-    columns[kPostalCodeColumn] = LookupPostalCode(worker, columns[kAddressColumn]);
+    columns[kPostalCodeColumn] = LookupPostalCode(context, columns[kAddressColumn]);
   }
   columns[kUrlColumn] = url;
-  worker.WriteRow(QuotedCsvRow(columns));
+  context.WriteRow(text::CsvRow(columns, text::CsvQuoting::kEveryField));
 }
 
-std::string LookupPostalCode(job::TMyThread& worker, const std::string& address) {
-  const std::string& base = worker.Sites().postal_url;
+std::string LookupPostalCode(job::SourceContext& context, const std::string& address) {
+  const std::string& base = context.Sites().postal_url;
   if (base.empty())
     return {};
   const std::string town = PostalLookupTown(address);
   if (town.empty())
     return {};
-  const std::vector<std::string> answer = DownloadLines(worker, base + PostalLookupPath(town));
+  const std::vector<std::string> answer = DownloadLines(context, base + PostalLookupPath(town));
   if (answer.empty())
     return {};
-  return PostalCodeFromAnswer(job::Trim(answer.front()));
+  return PostalCodeFromAnswer(text::Trim(answer.front()));
 }
 
 }  // namespace tenrovel::sources

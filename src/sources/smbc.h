@@ -7,9 +7,7 @@
 
 #include <string>
 
-namespace tenrovel::job {
-class TMyThread;
-}
+#include "job/source_context.h"
 
 namespace tenrovel::sources {
 
@@ -17,14 +15,14 @@ namespace tenrovel::sources {
 // The list is read page after page (pg=1, 2, ...) while the hit count is not
 // reached and the last page brought an id not seen on an earlier page; an id
 // seen on an earlier page is skipped.
-void FetchSmbcPrefecture(job::TMyThread& worker, const std::string& pref_name);
+void FetchSmbcPrefecture(job::SourceContext& context, const std::string& pref_name);
 
 // Writes the row of one location; always, also when its page could not be
 // downloaded or the job is stopping (then with what was found, and its URL).
-void ExtractSmbcDetail(job::TMyThread& worker, const std::string& detail_id);
+void ExtractSmbcDetail(job::SourceContext& context, const std::string& detail_id);
 
 // The postal code ("〒" and the code) of the town of an address (CP932), or
 // empty: no lookup host, nothing to look up, or no code in the answer.
-std::string LookupPostalCode(job::TMyThread& worker, const std::string& address);
+std::string LookupPostalCode(job::SourceContext& context, const std::string& address);
 
 }  // namespace tenrovel::sources

@@ -2,20 +2,20 @@
 
 #include <string_view>
 
-#include "job/cp932_text.h"
 #include "job/text_utils.h"
 #include "platform/codepage.h"
 #include "sources/smbc_texts.h"
+#include "text/cp932.h"
 
 namespace tenrovel::sources {
 
 namespace {
 
-using job::FindText;
-using job::ReplaceAllIgnoreCase;
 using job::StripTags;
-using job::Trim;
-using job::TrimView;
+using text::FindText;
+using text::ReplaceAllIgnoreCase;
+using text::Trim;
+using text::TrimView;
 
 // Column indexes (0-based) of the SMBC row.
 enum Column : std::size_t {
@@ -167,7 +167,7 @@ class PageScan {
   void ReadAddress(std::string_view raw) {
     const std::string text = WithoutTags(ReplaceAllIgnoreCase(Converted(raw), "<br>", " "));
     std::string address = text;
-    if (job::ContainsText(text, SmbcText().postal_mark)) {
+    if (text::ContainsText(text, SmbcText().postal_mark)) {
       const std::size_t space = FindText(text, " ");
       if (space == std::string::npos)
         return;
@@ -239,7 +239,7 @@ class PageScan {
       return false;
     std::string list;
     for (const auto& [file_name, label] : SmbcText().icons) {
-      if (job::ContainsText(icon_line, file_name))
+      if (text::ContainsText(icon_line, file_name))
         AppendListed(list, label);
     }
     columns_[kFacilities] = Trim(list);

@@ -1,43 +1,27 @@
 #include "sources/smbc_list.h"
 
-#include <charconv>
-
-#include "job/cp932_text.h"
 #include "job/text_utils.h"
 #include "platform/codepage.h"
 #include "regex/regexp.h"
+#include "sources/decimal.h"
 #include "sources/smbc_texts.h"
+#include "text/cp932.h"
 
 namespace tenrovel::sources {
 
-namespace {
-
-// A whole decimal integer with an optional sign; 0 for anything else.
-int IntegerOrZero(std::string_view text) {
-  if (!text.empty() && text.front() == '+')
-    text.remove_prefix(1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size())
-    return 0;
-  return value;
-}
-
-}  // namespace
-
 bool IsSmbcHitCountLine(std::string_view line) {
   // The page is UTF-8, where an ASCII byte is always a character of its own.
-  return job::StartsWith(job::TrimView(line), "<li") && line.find("active") != std::string::npos;
+  return text::StartsWith(text::TrimView(line), "<li") && line.find("active") != std::string::npos;
 }
 
 int ReadSmbcHitCount(const std::vector<std::string>& lines,
                      const std::function<bool()>& stop_requested) {
   for (const std::string& line : lines) {
     if (IsSmbcHitCountLine(line)) {
-      std::string text = job::Trim(job::StripTags(platform::Utf8ToCp932(job::TrimView(line))));
-      text = job::ReplaceAllIgnoreCase(text, SmbcText().hits_label, "");
-      text = job::ReplaceAllIgnoreCase(text, SmbcText().hits_unit, "");
-      return IntegerOrZero(text);
+      std::string count = text::Trim(job::StripTags(platform::Utf8ToCp932(text::TrimView(line))));
+      count = text::ReplaceAllIgnoreCase(count, SmbcText().hits_label, "");
+      count = text::ReplaceAllIgnoreCase(count, SmbcText().hits_unit, "");
+      return ParseInteger(count).value_or(0);
     }
     if (stop_requested())
       return 0;
@@ -46,7 +30,7 @@ int ReadSmbcHitCount(const std::vector<std::string>& lines,
 }
 
 std::string SmbcDetailId(std::string_view match) {
-  return job::ReplaceAllIgnoreCase(job::ReplaceAllIgnoreCase(match, "Finf", ""), "%2F", "");
+  return text::ReplaceAllIgnoreCase(text::ReplaceAllIgnoreCase(match, "Finf", ""), "%2F", "");
 }
 
 std::vector<std::string> SmbcDetailIds(std::string_view first_line) {

@@ -1,10 +1,10 @@
 #include "sources/smbc_postal.h"
 
-#include "job/cp932_text.h"
 #include "job/text_utils.h"
 #include "platform/codepage.h"
 #include "regex/regexp.h"
 #include "sources/smbc_texts.h"
+#include "text/cp932.h"
 
 namespace tenrovel::sources {
 
@@ -25,13 +25,13 @@ bool IsFullWidthDigitAt(std::string_view text, std::size_t pos) {
 std::string PostalLookupTown(std::string_view address) {
   if (address.size() < kShortestLookedUp)
     return {};
-  std::string text(address);
+  std::string wide(address);
   for (const auto& [numeral, digit] : SmbcText().chome)
-    text = job::ReplaceAllIgnoreCase(text, numeral, digit);
-  text = job::ToFullWidth(text);
-  for (std::size_t pos = 0; pos < text.size(); pos += job::CharLengthAt(text, pos)) {
-    if (IsFullWidthDigitAt(text, pos))
-      return text.substr(0, pos);
+    wide = text::ReplaceAllIgnoreCase(wide, numeral, digit);
+  wide = job::ToFullWidth(wide);
+  for (std::size_t pos = 0; pos < wide.size(); pos += text::CharLengthAt(wide, pos)) {
+    if (IsFullWidthDigitAt(wide, pos))
+      return wide.substr(0, pos);
   }
   return {};
 }
@@ -43,7 +43,7 @@ std::string PostalCodeFromAnswer(std::string_view first_line) {
   if (!re.Exec(platform::Utf8ToUtf16(first_line)))
     return {};
   return SmbcText().postal_mark +
-         job::Trim(job::StripTags(platform::Utf16ToCp932(re.Groups()[0].Strings())));
+         text::Trim(job::StripTags(platform::Utf16ToCp932(re.Groups()[0].Strings())));
 }
 
 }  // namespace tenrovel::sources

@@ -1,7 +1,7 @@
 #include "sources/smbc_request.h"
 
-#include "job/cp932_text.h"
 #include "platform/codepage.h"
+#include "text/cp932.h"
 
 namespace tenrovel::sources {
 
@@ -46,7 +46,7 @@ std::string SmbcSearchPath(std::string_view keyword) {
 std::string SmbcListPath(std::string_view keyword, int page, std::string_view parent_host) {
   return "/smt/smbcbank/zdcemaphttp2.cgi?target="
          "http%3A%2F%2F127.0.0.1%2Fsmt%2Fsmbcbank%2Fsearch_fw_list.htm%3Fkeyword%3D" +
-         job::ReplaceAll(keyword, "%", "%2525") + "%26pg%3D" + std::to_string(page) +
+         text::ReplaceAll(keyword, "%", "%2525") + "%26pg%3D" + std::to_string(page) +
          "%26cond7%3DCOL_29%253A1%26count5%3D3%26count1%3D1%26count2%3D11%26target%3D5"
          "%26https_req%3D1%26PARENT_HTTP_HOST%3D" +
          std::string(parent_host) + "&zdccnt=1&enc=UTF8&encodeflg=1";

@@ -23,7 +23,7 @@ class FrmMainFixture : public ::testing::Test {
     config.sites.delay_scale = 0;
     // Each source writes `rows_per_prefecture` rows, refreshing the status
     // line after each; with `fail_downloads` it first downloads in vain.
-    const job::SourceEntry source = [this](job::TMyThread& worker, const std::string& arg) {
+    const job::SourceEntry source = [this](job::SourceContext& worker, const std::string& arg) {
       source_calls.push_back(platform::Cp932ToUtf8(arg));
       if (fail_downloads)
         worker.DownloadToFile("https://bank.test/fail", worker.TempFilePath());

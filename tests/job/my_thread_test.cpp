@@ -95,7 +95,7 @@ class DriverTest : public ::testing::Test {
   // A source that logs its argument and writes `rows` rows, refreshing the
   // status line after each (or once when there are none).
   SourceEntry Source(int rows) {
-    return [this, rows](TMyThread& worker, const std::string& arg) {
+    return [this, rows](SourceContext& worker, const std::string& arg) {
       log.push_back("source " + Utf8(arg));
       worker.Fields().PrefItemTotal = rows;
       for (int i = 0; i < rows; ++i) {
@@ -184,7 +184,7 @@ TEST_F(DriverTest, EveryRowIsOnDiskAsSoonAsItIsWritten) {
   JobRequest request = Request(Bank::kMizuho, {0});
   const fs::path output = request.output_path;
   std::string on_disk;  // while the job still runs
-  request.sources.mizuho = [&](TMyThread& worker, const std::string&) {
+  request.sources.mizuho = [&](SourceContext& worker, const std::string&) {
     worker.WriteRow("first");
     on_disk = platform::ReadFileBytes(output).value_or("unreadable");
   };
@@ -210,17 +210,20 @@ TEST_F(DriverTest, AFailedDownloadWithoutRowsEndsAsSiteUnreachable) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     JobRequest request = Request(Bank::kMufg, {0, 1});
-    request.sources.mufg = [&](TMyThread& worker, const std::string& code) {
+    request.sources.mufg = [&](SourceContext& worker, const std::string& code) {
       if (code == "01") {
         if (c.stop_first)
-          worker.RequestStop();
+          worker.SyncShowItemStatus();  // where the user interface sets the stop request
         for (const std::string& url : c.urls)
           worker.DownloadToFile(url, worker.TempFilePath());
       }
       for (int i = 0; i < c.rows && code == "02"; ++i)
         worker.WriteRow("row");
     };
-    const Outcome outcome = Run(std::move(request));
+    const Outcome outcome = Run(std::move(request), [&](TMyThread& worker) {
+      if (c.stop_first)
+        worker.RequestStop();
+    });
     EXPECT_EQ(outcome.row_written, c.row_written);
     EXPECT_EQ(outcome.download_failed, c.failures > 0);
     ASSERT_EQ(outcome.report.download_failures.size(), c.failures);
@@ -235,7 +238,7 @@ TEST_F(DriverTest, AFailedDownloadWithoutRowsEndsAsSiteUnreachable) {
 
 TEST_F(DriverTest, AnExceptionFromASourceStillEndsTheJobProperly) {
   JobRequest request = Request(Bank::kMizuho, {0, 1, 2});
-  request.sources.mizuho = [&](TMyThread& worker, const std::string& code) {
+  request.sources.mizuho = [&](SourceContext& worker, const std::string& code) {
     log.push_back("source " + code);
     worker.WriteRow("row " + code);
     platform::ReplaceFileAtomically(worker.TempFilePath(), "downloaded");
@@ -256,7 +259,7 @@ TEST_F(DriverTest, AnExceptionFromASourceStillEndsTheJobProperly) {
 
 TEST_F(DriverTest, CancelDuringTheThirdOfFivePrefectures) {
   JobRequest request = Request(Bank::kMizuho, {0, 1, 2, 3, 4});
-  request.sources.mizuho = [&](TMyThread& worker, const std::string& code) {
+  request.sources.mizuho = [&](SourceContext& worker, const std::string& code) {
     log.push_back("source " + code);
     platform::ReplaceFileAtomically(worker.TempFilePath(), "downloaded");
     worker.WriteRow(code + " a");
@@ -303,7 +306,7 @@ TEST_F(DriverTest, OnlyAnMufgJobRemovesAnOldTemporaryFileBeforeItStarts) {
     log.clear();
     JobRequest request = Request(bank, {0});
     request.sources = {{}, {}, {}};
-    request.sources.mizuho = request.sources.mufg = [&](TMyThread& worker, const std::string&) {
+    request.sources.mizuho = request.sources.mufg = [&](SourceContext& worker, const std::string&) {
       log.push_back(platform::FileExists(worker.TempFilePath()) ? "present" : "absent");
     };
     platform::ReplaceFileAtomically(Temp(), "from an earlier run");
@@ -315,7 +318,7 @@ TEST_F(DriverTest, OnlyAnMufgJobRemovesAnOldTemporaryFileBeforeItStarts) {
 
 TEST_F(DriverTest, RecordsPrefecturesWithFewerRowsThanHits) {
   JobRequest request = Request(Bank::kMizuho, {0, 1});
-  request.sources.mizuho = [](TMyThread& worker, const std::string& code) {
+  request.sources.mizuho = [](SourceContext& worker, const std::string& code) {
     worker.Fields().PrefItemTotal = 3;
     worker.WriteRow("a");
     worker.WriteRow("b");

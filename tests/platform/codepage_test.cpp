@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include "platform/cp932_tables.h"
 #include "platform/table_codepage.h"
+#include "text/cp932.h"
+#include "text/width_forms.h"
 
 namespace tenrovel::platform {
 namespace {
@@ -96,6 +99,14 @@ TEST(Cp932, EveryMappedDoubleByteCharacterRoundTripsOrMapsToPreferredCode) {
   EXPECT_GT(round_trips, 7000);
 }
 
+TEST(Cp932, TheTextLayersLeadBytesAreThoseOfMicrosoftsTable) {
+  for (int b = 0; b < 256; ++b) {
+    EXPECT_EQ(text::IsLeadByte(static_cast<unsigned char>(b)),
+              cp932::kSingleByte[b] == cp932::kLeadMarker)
+        << std::hex << b;
+  }
+}
+
 struct Utf8Case {
   const char* name;
   std::string utf8;
@@ -178,7 +189,7 @@ TEST(Cp932ToFullWidth, MapsAsciiAndHalfWidthKana) {
       {"empty", "", ""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(table::Utf16ToCp932(table::MapFullWidthJapanese(table::Cp932ToUtf16(c.in))), c.out)
+    EXPECT_EQ(table::Utf16ToCp932(text::ToFullWidthForms(table::Cp932ToUtf16(c.in))), c.out)
         << c.name;
 #ifndef _WIN32
     EXPECT_EQ(Cp932ToFullWidth(c.in), c.out) << c.name;

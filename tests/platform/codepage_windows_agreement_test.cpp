@@ -6,6 +6,8 @@
 
 #include "platform/codepage.h"
 #include "platform/table_codepage.h"
+#include "text/cp932.h"
+#include "text/width_forms.h"
 
 namespace tenrovel::platform {
 namespace {
@@ -74,11 +76,11 @@ TEST(WindowsAgreement, FullWidthOfEverySingleByteCharacter) {
   int same = 0;
   int known = 0;
   for (int b = 0; b < 256; ++b) {
-    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
-      continue;  // lead bytes
+    if (text::IsLeadByte(static_cast<unsigned char>(b)))
+      continue;
     for (const char* mark : {"", "\xDE", "\xDF"}) {
       const std::string in = std::string(1, static_cast<char>(b)) + mark;
-      const std::string ours = Utf16ToCp932(table::MapFullWidthJapanese(Cp932ToUtf16(in)));
+      const std::string ours = Utf16ToCp932(text::ToFullWidthForms(Cp932ToUtf16(in)));
       const std::string wine = Cp932ToFullWidth(in);
       if (ours == wine) {
         ++same;

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "sources/csv_row.h"
-
 namespace tenrovel::sources {
 namespace {
 
@@ -48,14 +46,6 @@ TEST(CommaSplit, PlainAndJsonModes) {
     EXPECT_EQ(CommaSplit(c.text), c.plain) << c.name;
     EXPECT_EQ(CommaSplit(c.text, true), c.json) << c.name << " (JSON)";
   }
-}
-
-TEST(CsvRow, QuotingKeepsTheFieldCount) {
-  const std::vector<std::string> fields{"a", "", "x\"y", "1,2"};
-  EXPECT_EQ(QuotedCsvRow(fields), "\"a\",\"\",\"x\"\"y\",\"1,2\"");
-  EXPECT_EQ(MinimalCsvRow(fields), "a,,\"x\"\"y\",\"1,2\"");
-  EXPECT_EQ(MinimalCsvRow(std::vector<std::string>{"a\r\nb", "\x83\x5C"}), "\"a\r\nb\",\x83\x5C");
-  EXPECT_EQ(QuotedCsvRow(std::vector<std::string>(3)), "\"\",\"\",\"\"");
 }
 
 }  // namespace

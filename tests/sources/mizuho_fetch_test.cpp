@@ -1,15 +1,12 @@
-// The Mizuho source over a real job, with canned answers.
+// The Mizuho source over a fake worker with canned answers.
 #include <gtest/gtest.h>
 
-#include "source_harness.h"
+#include "fake_source_context.h"
 #include "sources/mizuho.h"
 #include "sources/mizuho_answer.h"
 
 namespace tenrovel::sources {
 namespace {
-
-using testing::DataRows;
-using testing::SourceHarness;
 
 constexpr const char* kBase = "http://mizuho.test";
 
@@ -30,70 +27,71 @@ std::string Answer(int hits, int first, int records) {
          "\",\"start\":\"1\"},\"items\":[" + items + "]})\r\nignored second line\r\n";
 }
 
-job::SiteConfig Sites() {
-  job::SiteConfig sites;
-  sites.mizuho_url = kBase;
-  sites.mizuho_detail_url = "https://d.test";
-  return sites;
-}
+// A context whose sites are the test's.
+struct MizuhoContext : testing::FakeSourceContext {
+  MizuhoContext() {
+    sites.mizuho_url = kBase;
+    sites.mizuho_detail_url = "https://d.test";
+  }
+};
 
 const job::SourceEntry kSource = &FetchMizuhoPrefecture;
+using Lines = std::vector<std::string>;
 
 TEST(FetchMizuhoPrefecture, ReadsNoMoreRecordsThanTheHitCount) {
-  SourceHarness harness;
-  harness.answers[Url("13", 1)] = Answer(2, 1, 10);
-  const auto result = harness.Run(job::Bank::kMizuho, kSource, {12}, Sites());
-  const auto rows = DataRows(result.output);
-  ASSERT_EQ(rows.size(), 2U);
-  EXPECT_EQ(rows[0].substr(0, 5), "\"R1\",");
-  EXPECT_EQ(result.requests.size(), 1U);
-  EXPECT_EQ(result.statuses.back(), "みずほ銀行店舗 東京都 : 2/2件 取得中");
-  EXPECT_FALSE(result.temp_left);
+  MizuhoContext context;
+  context.answers[Url("13", 1)] = Answer(2, 1, 10);
+  context.Run(kSource, {12});
+  ASSERT_EQ(context.rows.size(), 2U);
+  EXPECT_EQ(context.rows[0].substr(0, 5), "\"R1\",");
+  EXPECT_EQ(context.requests.size(), 1U);
+  EXPECT_EQ(context.statuses, (Lines{"東京都 1/2", "東京都 2/2"}));
 }
 
 TEST(FetchMizuhoPrefecture, ReadsAnswerAfterAnswerUpToTheHitCount) {
-  SourceHarness harness;
-  harness.answers[Url("13", 1)] = Answer(23, 1, 10);
-  harness.answers[Url("13", 11)] = Answer(23, 11, 10);
-  harness.answers[Url("13", 21)] = Answer(23, 21, 3);
-  const auto result = harness.Run(job::Bank::kMizuho, kSource, {12}, Sites());
-  EXPECT_EQ(DataRows(result.output).size(), 23U);
-  EXPECT_EQ(result.requests,
-            (std::vector<std::string>{Url("13", 1), Url("13", 11), Url("13", 21)}));
-  EXPECT_EQ(result.statuses.size(), 23U);
-  EXPECT_EQ(result.statuses.back(), "みずほ銀行店舗 東京都 : 23/23件 取得中");
+  MizuhoContext context;
+  context.answers[Url("13", 1)] = Answer(23, 1, 10);
+  context.answers[Url("13", 11)] = Answer(23, 11, 10);
+  context.answers[Url("13", 21)] = Answer(23, 21, 3);
+  context.Run(kSource, {12});
+  EXPECT_EQ(context.rows.size(), 23U);
+  EXPECT_EQ(context.requests, (Lines{Url("13", 1), Url("13", 11), Url("13", 21)}));
+  EXPECT_EQ(context.statuses.size(), 23U);
+  EXPECT_EQ(context.statuses.back(), "東京都 23/23");
 }
 
 TEST(FetchMizuhoPrefecture, StopsWhenAnAnswerHasNoRecord) {
-  SourceHarness harness;
-  harness.answers[Url("13", 1)] = Answer(25, 1, 10);
-  harness.answers[Url("13", 11)] = Answer(25, 11, 0);
-  const auto result = harness.Run(job::Bank::kMizuho, kSource, {12}, Sites());
-  EXPECT_EQ(DataRows(result.output).size(), 10U);
-  EXPECT_EQ(result.requests.size(), 2U);
-  EXPECT_EQ(result.statuses.back(), "みずほ銀行店舗 東京都 : 10/25件 取得中");
+  MizuhoContext context;
+  context.answers[Url("13", 1)] = Answer(25, 1, 10);
+  context.answers[Url("13", 11)] = Answer(25, 11, 0);
+  context.Run(kSource, {12});
+  EXPECT_EQ(context.rows.size(), 10U);
+  EXPECT_EQ(context.requests.size(), 2U);
+  EXPECT_EQ(context.statuses.back(), "東京都 10/25");
 }
 
-TEST(FetchMizuhoPrefecture, FailedDownloadNeverReadsTheLastAnswer) {
-  SourceHarness harness;
-  harness.answers[Url("01", 1)] = Answer(1, 1, 1);  // 北海道 answers, 青森県 fails
-  const auto result = harness.Run(job::Bank::kMizuho, kSource, {0, 1}, Sites());
-  EXPECT_EQ(DataRows(result.output).size(), 1U);
-  EXPECT_EQ(result.statuses, (std::vector<std::string>{"みずほ銀行店舗 北海道 : 1/1件 取得中",
-                                                       "みずほ銀行店舗 青森県 : 0/0件 取得中"}));
+TEST(FetchMizuhoPrefecture, AFailedDownloadNeverReadsAStaleAnswer) {
+  // The temporary file still holds a valid answer from before, which a
+  // failed download leaves in place.
+  MizuhoContext context;
+  ASSERT_TRUE(platform::ReplaceFileAtomically(context.TempFilePath(), Answer(1, 1, 1)));
+  context.Run(kSource, {1});
+  EXPECT_TRUE(context.rows.empty());
+  EXPECT_EQ(context.statuses, Lines{"青森県 0/0"});
+  EXPECT_TRUE(context.download_failed);
 }
 
 TEST(FetchMizuhoPrefecture, StopRequestEndsAfterTheCurrentRecord) {
-  SourceHarness harness;
-  harness.answers[Url("13", 1)] = Answer(12, 1, 10);
-  harness.answers[Url("13", 11)] = Answer(12, 11, 2);
-  harness.on_status = [](job::TMyThread& worker) {
-    if (worker.Fields().PrefItemDone == 3)
-      worker.RequestStop();
+  MizuhoContext context;
+  context.answers[Url("13", 1)] = Answer(12, 1, 10);
+  context.answers[Url("13", 11)] = Answer(12, 11, 2);
+  context.on_status = [](testing::FakeSourceContext& job) {
+    if (job.Fields().PrefItemDone == 3)
+      job.RequestStop();
   };
-  const auto result = harness.Run(job::Bank::kMizuho, kSource, {12, 13}, Sites());
-  EXPECT_EQ(DataRows(result.output).size(), 3U);
-  EXPECT_EQ(result.requests.size(), 1U) << "no further answer, no further prefecture";
+  context.Run(kSource, {12, 13});
+  EXPECT_EQ(context.rows.size(), 3U);
+  EXPECT_EQ(context.requests.size(), 1U) << "no further answer, no further prefecture";
 }
 
 }  // namespace

@@ -4,14 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "source_harness.h"
+#include "fake_source_context.h"
 #include "sources/comma_split.h"
 
 namespace tenrovel::sources {
 namespace {
 
-using testing::DataRows;
-using testing::SourceHarness;
+using Lines = std::vector<std::string>;
 
 constexpr const char* kBase = "http://mufg.test";
 const std::string kUrl = std::string(kBase) + "/report/data.txt";
@@ -35,22 +34,16 @@ std::string ExpectedRow(const std::string& name) {
   return Cp932(name + "," + kTail);
 }
 
-job::SiteConfig Sites(const std::string& base = kBase) {
-  job::SiteConfig sites;
-  sites.mufg_url = base;
-  return sites;
-}
+// A context whose data file host is `base`.
+struct MufgContext : testing::FakeSourceContext {
+  explicit MufgContext(const std::string& base = kBase) { sites.mufg_url = base; }
+};
 
 std::string File(const std::vector<std::string>& lines) {
   std::string file;
   for (const std::string& line : lines)
     file += line + "\r\n";
   return file;
-}
-
-std::string Status(const std::string& pref, int done, int total) {
-  return "三菱UFJ銀行店舗 " + pref + " : " + std::to_string(done) + "/" + std::to_string(total) +
-         "件 取得中";
 }
 
 TEST(IsMufgPrefectureLine, BytesTwoAndThreeHoldTheCode) {
@@ -60,14 +53,19 @@ TEST(IsMufgPrefectureLine, BytesTwoAndThreeHoldTheCode) {
     bool kept;
   };
   const Case cases[] = {
-      {"\"13\",a", "13", true},  {"13,a", "13", false},  // without the leading byte the code is one
-                                                         // byte early
-      {"x13,a", "13", true},                             // any leading byte will do
-      {"\"14\",a", "13", false}, {"\"131\",a", "13", true},  // bytes 2 and 3 only, not the whole
-                                                             // field
-      {"\"ab\",x", "AB", true},                              // letter case is ignored
-      {"\"Ab\",x", "aB", true},  {"\"ac\",x", "AB", false}, {"\"1", "13", false},
-      {"\"", "13", false},       {"", "13", false},
+      {"\"13\",a", "13", true},
+      {"13,a", "13", false},  // without the leading byte the code is one
+                              // byte early
+      {"x13,a", "13", true},  // any leading byte will do
+      {"\"14\",a", "13", false},
+      {"\"131\",a", "13", true},  // bytes 2 and 3 only, not the whole
+                                  // field
+      {"\"ab\",x", "AB", true},   // letter case is ignored
+      {"\"Ab\",x", "aB", true},
+      {"\"ac\",x", "AB", false},
+      {"\"1", "13", false},
+      {"\"", "13", false},
+      {"", "13", false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(IsMufgPrefectureLine(c.line, c.code), c.kept) << c.line << " / " << c.code;
@@ -122,68 +120,60 @@ TEST(MufgRow, FieldsTwoToSixteenTrimmedAndEveryRowHasFifteenColumns) {
 }
 
 TEST(FetchMufgPrefecture, OneDownloadServesEveryPrefectureOfTheJob) {
-  SourceHarness harness;
-  harness.answers[kUrl] =
+  MufgContext context;
+  context.answers[kUrl] =
       File({DataLine("01", "札幌支店"), DataLine("13", "本店"), DataLine("27", "大阪営業部"),
             DataLine("14", "横浜支店"), DataLine("13", "新宿支店")});
   // 青森県 (no lines), 東京都, 神奈川県, 大阪府
-  const auto result = harness.Run(job::Bank::kMufg, kSource, {1, 12, 13, 26}, Sites());
-  EXPECT_EQ(result.requests, std::vector<std::string>{kUrl});
-  EXPECT_EQ(DataRows(result.output),
-            (std::vector<std::string>{ExpectedRow("本店"), ExpectedRow("新宿支店"),
-                                      ExpectedRow("横浜支店"), ExpectedRow("大阪営業部")}));
-  EXPECT_EQ(result.statuses,
-            (std::vector<std::string>{Status("青森県", 0, 0), Status("東京都", 1, 2),
-                                      Status("東京都", 2, 2), Status("神奈川県", 1, 1),
-                                      Status("大阪府", 1, 1)}));
-  EXPECT_FALSE(result.temp_left);
-  EXPECT_FALSE(result.download_failed);
+  context.Run(kSource, {1, 12, 13, 26});
+  EXPECT_EQ(context.requests, Lines{kUrl});
+  EXPECT_EQ(context.rows, (Lines{ExpectedRow("本店"), ExpectedRow("新宿支店"),
+                                 ExpectedRow("横浜支店"), ExpectedRow("大阪営業部")}));
+  EXPECT_EQ(context.statuses,
+            (Lines{"青森県 0/0", "東京都 1/2", "東京都 2/2", "神奈川県 1/1", "大阪府 1/1"}));
+  EXPECT_FALSE(context.download_failed);
 }
 
 TEST(FetchMufgPrefecture, KeptLinesWithTheWrongFieldCountAreCountedButNotWritten) {
-  SourceHarness harness;
-  harness.answers[kUrl] =
+  MufgContext context;
+  context.answers[kUrl] =
       File({Cp932("\"13\"," + kTail), DataLine("13", "本店"), DataLine("13", "新宿支店") + ",x"});
-  const auto result = harness.Run(job::Bank::kMufg, kSource, {12}, Sites());
-  EXPECT_EQ(DataRows(result.output), std::vector<std::string>{ExpectedRow("本店")});
-  EXPECT_EQ(result.statuses,
-            (std::vector<std::string>{Status("東京都", 1, 3), Status("東京都", 2, 3),
-                                      Status("東京都", 3, 3)}));
+  context.Run(kSource, {12});
+  EXPECT_EQ(context.rows, Lines{ExpectedRow("本店")});
+  EXPECT_EQ(context.statuses, (Lines{"東京都 1/3", "東京都 2/3", "東京都 3/3"}));
 }
 
 TEST(FetchMufgPrefecture, FailedDownloadIsTriedAgainByTheNextPrefecture) {
-  SourceHarness harness;
-  harness.answers[kUrl] = File({DataLine("13", "本店"), DataLine("14", "横浜支店")});
-  harness.failures_first[kUrl] = 1;
-  const auto result = harness.Run(job::Bank::kMufg, kSource, {12, 13}, Sites());
-  EXPECT_EQ(result.requests, (std::vector<std::string>{kUrl, kUrl}));
-  EXPECT_EQ(DataRows(result.output), std::vector<std::string>{ExpectedRow("横浜支店")});
-  EXPECT_EQ(result.statuses.front(), Status("東京都", 0, 0));
-  EXPECT_TRUE(result.download_failed);
+  MufgContext context;
+  context.answers[kUrl] = File({DataLine("13", "本店"), DataLine("14", "横浜支店")});
+  context.failures_first[kUrl] = 1;
+  context.Run(kSource, {12, 13});
+  EXPECT_EQ(context.requests, (Lines{kUrl, kUrl}));
+  EXPECT_EQ(context.rows, Lines{ExpectedRow("横浜支店")});
+  EXPECT_EQ(context.statuses.front(), "東京都 0/0");
+  EXPECT_TRUE(context.download_failed);
 }
 
 TEST(FetchMufgPrefecture, WithoutAHostEveryPrefectureRecordsAFailedDownload) {
   // The URL without a host is the downloader's to refuse; here nothing answers it.
-  SourceHarness harness;
-  const auto result = harness.Run(job::Bank::kMufg, kSource, {12, 13}, Sites(""));
-  EXPECT_EQ(result.requests, (std::vector<std::string>{"/report/data.txt", "/report/data.txt"}));
-  EXPECT_TRUE(DataRows(result.output).empty());
-  EXPECT_TRUE(result.download_failed);
+  MufgContext context("");
+  context.Run(kSource, {12, 13});
+  EXPECT_EQ(context.requests, (Lines{"/report/data.txt", "/report/data.txt"}));
+  EXPECT_TRUE(context.rows.empty());
+  EXPECT_TRUE(context.download_failed);
 }
 
 TEST(FetchMufgPrefecture, StopRequestBetweenLinesKeepsTheRowsWritten) {
-  SourceHarness harness;
-  harness.answers[kUrl] = File({DataLine("13", "本店"), DataLine("13", "新宿支店"),
+  MufgContext context;
+  context.answers[kUrl] = File({DataLine("13", "本店"), DataLine("13", "新宿支店"),
                                 DataLine("13", "渋谷支店"), DataLine("14", "横浜支店")});
-  harness.on_status = [](job::TMyThread& worker) {
-    if (worker.Fields().PrefItemDone == 2)
-      worker.RequestStop();
+  context.on_status = [](testing::FakeSourceContext& job) {
+    if (job.Fields().PrefItemDone == 2)
+      job.RequestStop();
   };
-  const auto result = harness.Run(job::Bank::kMufg, kSource, {12, 13}, Sites());
-  EXPECT_EQ(DataRows(result.output),
-            (std::vector<std::string>{ExpectedRow("本店"), ExpectedRow("新宿支店")}));
-  EXPECT_EQ(result.statuses.back(), Status("東京都", 2, 3)) << "神奈川県 is never reached";
-  EXPECT_FALSE(result.temp_left);
+  context.Run(kSource, {12, 13});
+  EXPECT_EQ(context.rows, (Lines{ExpectedRow("本店"), ExpectedRow("新宿支店")}));
+  EXPECT_EQ(context.statuses.back(), "東京都 2/3") << "神奈川県 is never reached";
 }
 
 }  // namespace

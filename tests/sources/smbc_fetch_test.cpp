@@ -1,16 +1,13 @@
-// The SMBC source over a real job, with canned answers: the list pages, the
-// requests made, the rows written and the status refreshes.
+// The SMBC source over a fake worker with canned answers: the list pages,
+// the requests made, the rows written and the status refreshes.
 #include <gtest/gtest.h>
 
-#include "source_harness.h"
+#include "fake_source_context.h"
 #include "sources/smbc.h"
 #include "sources/smbc_request.h"
 
 namespace tenrovel::sources {
 namespace {
-
-using testing::DataRows;
-using testing::SourceHarness;
 
 constexpr const char* kBase = "http://smbc.test:8080";
 constexpr const char* kPostalBase = "http://postal.test";
@@ -55,17 +52,21 @@ std::string DetailPage(const std::string& id, const std::string& address = "") {
   return page + "</tr>\n";
 }
 
-job::SiteConfig Sites() {
-  job::SiteConfig sites;
-  sites.smbc_url = kBase;
-  sites.postal_url = kPostalBase;
-  return sites;
-}
+// A context whose sites are the test's.
+struct SmbcContext : testing::FakeSourceContext {
+  SmbcContext() {
+    sites.smbc_url = kBase;
+    sites.postal_url = kPostalBase;
+  }
+  void Run(const std::vector<std::size_t>& prefs) { FakeSourceContext::Run(kSource, prefs, true); }
+};
+
+using Lines = std::vector<std::string>;
 
 // Column 3 (the shop number) of every row.
-std::vector<std::string> ShopNumbers(const std::string& output) {
-  std::vector<std::string> numbers;
-  for (const std::string& row : DataRows(output)) {
+Lines ShopNumbers(const Lines& rows) {
+  Lines numbers;
+  for (const std::string& row : rows) {
     const std::size_t start = row.find(",\"", row.find(",\"") + 2) + 2;
     numbers.push_back(row.substr(start, row.find('"', start) - start));
   }
@@ -114,14 +115,14 @@ TEST(FetchSmbcPrefecture, ReadsListPagesUpToTheHitCount) {
   };
   for (const ListCase& c : cases) {
     SCOPED_TRACE(c.name);
-    SourceHarness harness;
-    harness.answers[SearchUrl()] = SearchPage(c.hits);
+    SmbcContext context;
+    context.answers[SearchUrl()] = SearchPage(c.hits);
     for (std::size_t p = 0; p < c.pages.size(); ++p) {
-      harness.answers[ListUrl(static_cast<int>(p) + 1)] = ListPage(c.pages[p]);
+      context.answers[ListUrl(static_cast<int>(p) + 1)] = ListPage(c.pages[p]);
       for (const std::string& id : c.pages[p])
-        harness.answers[DetailUrl(id)] = DetailPage(id);
+        context.answers[DetailUrl(id)] = DetailPage(id);
     }
-    const auto result = harness.Run(job::Bank::kSmbc, kSource, {kTokyo}, Sites());
+    context.Run({kTokyo});
 
     std::vector<std::string> expected_requests = {SearchUrl()};
     std::size_t next = 0;
@@ -129,52 +130,49 @@ TEST(FetchSmbcPrefecture, ReadsListPagesUpToTheHitCount) {
       expected_requests.push_back(ListUrl(p));
       const auto& page = static_cast<std::size_t>(p) <= c.pages.size()
                              ? c.pages[static_cast<std::size_t>(p) - 1]
-                             : std::vector<std::string>{};
+                             : Lines{};
       // The extracted ids, in order, as far as this page brings them.
       for (const std::string& id : page) {
         if (next < c.extracted.size() && c.extracted[next] == id)
           expected_requests.push_back(DetailUrl(c.extracted[next++]));
       }
     }
-    EXPECT_EQ(result.requests, expected_requests);
-    EXPECT_EQ(ShopNumbers(result.output), c.extracted);
-    EXPECT_EQ(result.statuses.size(),
+    EXPECT_EQ(context.requests, expected_requests);
+    EXPECT_EQ(ShopNumbers(context.rows), c.extracted);
+    EXPECT_EQ(context.statuses.size(),
               c.last_status.empty() ? 0 : std::max<std::size_t>(c.extracted.size(), 1));
-    const std::string last = result.statuses.empty() ? "" : result.statuses.back();
-    EXPECT_EQ(last, c.last_status.empty()
-                        ? ""
-                        : "三井住友銀行店舗 東京都 : " + c.last_status + "件 取得中");
-    EXPECT_FALSE(result.temp_left);
+    const std::string last = context.statuses.empty() ? "" : context.statuses.back();
+    EXPECT_EQ(last, c.last_status.empty() ? "" : "東京都 " + c.last_status);
   }
 }
 
 TEST(FetchSmbcPrefecture, ListTargetNamesTheConfiguredHostWithItsPort) {
-  SourceHarness harness;
-  harness.answers[SearchUrl()] = SearchPage(1);
-  const auto result = harness.Run(job::Bank::kSmbc, kSource, {kTokyo}, Sites());
-  ASSERT_EQ(result.requests.size(), 2U);
-  EXPECT_NE(result.requests[1].find("%26PARENT_HTTP_HOST%3Dsmbc.test:8080&zdccnt=1&enc=UTF8"),
+  SmbcContext context;
+  context.answers[SearchUrl()] = SearchPage(1);
+  context.Run({kTokyo});
+  ASSERT_EQ(context.requests.size(), 2U);
+  EXPECT_NE(context.requests[1].find("%26PARENT_HTTP_HOST%3Dsmbc.test:8080&zdccnt=1&enc=UTF8"),
             std::string::npos)
-      << result.requests[1];
+      << context.requests[1];
 }
 
 TEST(FetchSmbcPrefecture, AFailedDownloadNeverReadsTheAnswerBeforeIt) {
-  SourceHarness harness;
-  harness.answers[SearchUrl()] = SearchPage(3);
-  harness.answers[ListUrl(1)] = ListPage({"1", "2", "3"});
-  harness.answers[DetailUrl("1")] = DetailPage("1");
-  harness.answers[DetailUrl("3")] = DetailPage("3");
+  SmbcContext context;
+  context.answers[SearchUrl()] = SearchPage(3);
+  context.answers[ListUrl(1)] = ListPage({"1", "2", "3"});
+  context.answers[DetailUrl("1")] = DetailPage("1");
+  context.answers[DetailUrl("3")] = DetailPage("3");
   // The search of the next prefecture fails after Tokyo's last answer.
-  const auto result = harness.Run(job::Bank::kSmbc, kSource, {kTokyo, kTokyo + 1}, Sites());
-  const auto rows = DataRows(result.output);
+  context.Run({kTokyo, kTokyo + 1});
+  const Lines& rows = context.rows;
   ASSERT_EQ(rows.size(), 3U);
   EXPECT_EQ(rows[1], "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"" +
                          DetailUrl("2") + "\"")
       << "a failed detail page writes its URL alone";
-  EXPECT_EQ(ShopNumbers(result.output), (std::vector<std::string>{"1", "", "3"}));
-  ASSERT_FALSE(result.statuses.empty());
-  EXPECT_EQ(result.statuses.back(), "三井住友銀行店舗 神奈川県 : 0/0件 取得中");
-  EXPECT_TRUE(result.download_failed);
+  EXPECT_EQ(ShopNumbers(context.rows), (Lines{"1", "", "3"}));
+  ASSERT_FALSE(context.statuses.empty());
+  EXPECT_EQ(context.statuses.back(), "神奈川県 0/0");
+  EXPECT_TRUE(context.download_failed);
 }
 
 TEST(ExtractSmbcDetail, LooksUpOnlyAddressesWithoutAPostalCode) {
@@ -210,25 +208,24 @@ TEST(ExtractSmbcDetail, LooksUpOnlyAddressesWithoutAPostalCode) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SourceHarness harness;
-    harness.answers[SearchUrl()] = SearchPage(1);
-    harness.answers[ListUrl(1)] = ListPage({"104"});
-    harness.answers[DetailUrl("104")] = DetailPage("104", c.address);
-    harness.answers[town_url] =
+    SmbcContext context;
+    context.answers[SearchUrl()] = SearchPage(1);
+    context.answers[ListUrl(1)] = ListPage({"104"});
+    context.answers[DetailUrl("104")] = DetailPage("104", c.address);
+    context.answers[town_url] =
         "<Result><ZipCode Old=\"106\">106-0032</ZipCode><ZipCode Old=\"1\">1</ZipCode></Result>";
     if (c.stop_during_page) {
-      harness.on_download = [](job::TMyThread& worker, const std::string& url) {
+      context.on_download = [](testing::FakeSourceContext& job, const std::string& url) {
         if (url == DetailUrl("104"))
-          worker.RequestStop();
+          job.RequestStop();
       };
     }
-    job::SiteConfig sites = Sites();
-    sites.postal_url = c.postal_base;
-    const auto result = harness.Run(job::Bank::kSmbc, kSource, {kTokyo}, sites);
-    ASSERT_GE(result.requests.size(), 3U);
-    const std::vector<std::string> lookups(result.requests.begin() + 3, result.requests.end());
+    context.sites.postal_url = c.postal_base;
+    context.Run({kTokyo});
+    ASSERT_GE(context.requests.size(), 3U);
+    const std::vector<std::string> lookups(context.requests.begin() + 3, context.requests.end());
     EXPECT_EQ(lookups, c.lookups);
-    const auto rows = DataRows(result.output);
+    const Lines& rows = context.rows;
     ASSERT_EQ(rows.size(), 1U) << "the row is written in every case";
     EXPECT_EQ(rows[0].substr(0, rows[0].find(Sjis("東京都")) - 3),
               "\"\",\"\",\"104\",\"\",\"" + Sjis(c.column5));
@@ -236,31 +233,31 @@ TEST(ExtractSmbcDetail, LooksUpOnlyAddressesWithoutAPostalCode) {
 }
 
 TEST(ExtractSmbcDetail, QuotesInsideValuesAreDoubled) {
-  SourceHarness harness;
-  harness.answers[SearchUrl()] = SearchPage(1);
-  harness.answers[ListUrl(1)] = ListPage({"1"});
-  harness.answers[DetailUrl("1")] = "<th>名称</th>\n<td>丸の内\"Plaza\",出張所<br>\"</td>\n</tr>\n";
-  const auto result = harness.Run(job::Bank::kSmbc, kSource, {kTokyo}, Sites());
-  const auto rows = DataRows(result.output);
+  SmbcContext context;
+  context.answers[SearchUrl()] = SearchPage(1);
+  context.answers[ListUrl(1)] = ListPage({"1"});
+  context.answers[DetailUrl("1")] = "<th>名称</th>\n<td>丸の内\"Plaza\",出張所<br>\"</td>\n</tr>\n";
+  context.Run({kTokyo});
+  const Lines& rows = context.rows;
   ASSERT_EQ(rows.size(), 1U);
   EXPECT_EQ(rows[0].substr(0, rows[0].find(",\"\",")),
             Sjis("\"丸の内\"\"Plaza\"\",出張所\",\"\"\"\""));
 }
 
 TEST(FetchSmbcPrefecture, StopRequestEndsAfterTheCurrentLocation) {
-  SourceHarness harness;
-  harness.answers[SearchUrl()] = SearchPage(3);
-  harness.answers[ListUrl(1)] = ListPage({"1", "2", "3"});
+  SmbcContext context;
+  context.answers[SearchUrl()] = SearchPage(3);
+  context.answers[ListUrl(1)] = ListPage({"1", "2", "3"});
   for (const char* id : {"1", "2", "3"})
-    harness.answers[DetailUrl(id)] = DetailPage(id);
-  harness.on_download = [](job::TMyThread& worker, const std::string& url) {
+    context.answers[DetailUrl(id)] = DetailPage(id);
+  context.on_download = [](testing::FakeSourceContext& job, const std::string& url) {
     if (url == DetailUrl("2"))
-      worker.RequestStop();
+      job.RequestStop();
   };
-  const auto result = harness.Run(job::Bank::kSmbc, kSource, {kTokyo, kTokyo + 1}, Sites());
-  EXPECT_EQ(ShopNumbers(result.output), (std::vector<std::string>{"1", "2"}));
-  EXPECT_EQ(result.requests.back(), DetailUrl("2")) << "nothing requested after the stop";
-  EXPECT_FALSE(result.download_failed);
+  context.Run({kTokyo, kTokyo + 1});
+  EXPECT_EQ(ShopNumbers(context.rows), (Lines{"1", "2"}));
+  EXPECT_EQ(context.requests.back(), DetailUrl("2")) << "nothing requested after the stop";
+  EXPECT_FALSE(context.download_failed);
 }
 
 }  // namespace

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "job/cp932_text.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "sources/smbc_detail.h"
 #include "sources/smbc_list.h"
 #include "sources/smbc_postal.h"
 #include "sources/smbc_request.h"
+#include "text/cp932.h"
 
 namespace tenrovel::sources {
 namespace {
@@ -79,9 +79,9 @@ std::vector<TextCase> LoadCases() {
   std::vector<TextCase> cases;
   bool in_input = false;
   int number = 0;
-  for (const std::string& line : job::SplitLines(*bytes)) {
+  for (const std::string& line : text::SplitLines(*bytes)) {
     ++number;
-    if (job::StartsWith(line, "=== ")) {
+    if (text::StartsWith(line, "=== ")) {
       const std::size_t colon = line.find(": ");
       TextCase c;
       c.line = number;

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "job/cp932_text.h"
 #include "platform/codepage.h"
 #include "sources/comma_split.h"
 #include "sources/mizuho_answer.h"
 #include "sources/mizuho_record.h"
+#include "text/cp932.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ void BM_MizuhoAnswer(benchmark::State& state) {
   const std::string answer = MizuhoAnswerUtf8(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     std::vector<std::string> items =
-        sources::CommaSplit(platform::Utf8ToCp932(job::Trim(answer)), true);
+        sources::CommaSplit(platform::Utf8ToCp932(text::Trim(answer)), true);
     int rows = 0;
     for (std::size_t i = 0; i < items.size(); ++i) {
       if (!sources::IsMizuhoRecordStart(items[i]))
@@ -66,12 +66,12 @@ void BM_Cp932RoundTrip(benchmark::State& state) {
 BENCHMARK(BM_Cp932RoundTrip);
 
 void BM_SplitLines(benchmark::State& state) {
-  std::string text;
-  while (text.size() < 1 << 20)
-    text += "\"131\",\"line\",\"of\",\"a\",\"data\",\"file\"\r\n";
+  std::string file;
+  while (file.size() < 1 << 20)
+    file += "\"131\",\"line\",\"of\",\"a\",\"data\",\"file\"\r\n";
   for (auto _ : state)
-    benchmark::DoNotOptimize(job::SplitLines(text));
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+    benchmark::DoNotOptimize(text::SplitLines(file));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size()));
 }
 BENCHMARK(BM_SplitLines);
 

@@ -3,8 +3,8 @@
 #include <CLI/CLI.hpp>
 
 #include "app/cli/exit_codes.h"
-#include "job/cp932_text.h"
 #include "platform/codepage.h"
+#include "text/cp932.h"
 
 #ifndef TENROVEL_VERSION
 #define TENROVEL_VERSION "0"
@@ -13,7 +13,7 @@
 namespace tenrovel::cli {
 
 std::optional<std::size_t> FindPrefecture(const std::string& name_or_code) {
-  const std::string text = job::Trim(name_or_code);
+  const std::string text = text::Trim(name_or_code);
   if (!text.empty() && text.size() <= 2 &&
       text.find_first_not_of("0123456789") == std::string::npos) {
     const int code = std::stoi(text);

@@ -1,6 +1,7 @@
 // On POSIX systems the conversions come from our tables.
 #include "platform/codepage.h"
 #include "platform/table_codepage.h"
+#include "text/width_forms.h"
 
 namespace tenrovel::platform {
 
@@ -13,7 +14,7 @@ std::string Utf16ToCp932(std::u16string_view utf16) {
 }
 
 std::u16string MapFullWidthJapanese(std::u16string_view utf16) {
-  return table::MapFullWidthJapanese(utf16);
+  return text::ToFullWidthForms(utf16);
 }
 
 }  // namespace tenrovel::platform

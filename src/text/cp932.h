@@ -1,14 +1,16 @@
-// Primitives over CP932 text (bytes in std::string). Searches are
-// character-wise: a match never begins on the trail byte of a double-byte
-// character. Positions are 0-based byte offsets.
+// Primitives over CP932 text (bytes in std::string), shared by every layer.
+// Searches are character-wise: a match never begins on the trail byte of a
+// double-byte character. Positions are 0-based byte offsets.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace tenrovel::job {
+namespace tenrovel::text {
 
+// Lead bytes of CP932: 0x81-0x9F and 0xE0-0xFC (the user-defined area
+// F040-F9FC and the IBM extensions FA40-FC4B included).
 constexpr bool IsLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
@@ -40,8 +42,15 @@ std::string RemoveAll(std::string_view text, std::string_view what);
 std::string_view TrimView(std::string_view text);
 std::string Trim(std::string_view text);
 
-// The lines of a file's text: a line ends at CR, LF or CR LF; a line end
-// at the very end adds no empty line.
+// A line ends at CR, LF or CR LF; a line end at the very end of a text adds
+// no empty line after it.
+struct Line {
+  std::string_view content;  // without its line end
+  std::size_t next;          // where the next line begins (after the line end)
+};
+// The line that begins at `pos`, which must be below the text's size.
+Line LineAt(std::string_view text, std::size_t pos);
+// Every line of a file's text.
 std::vector<std::string> SplitLines(std::string_view text);
 
 // Whether `text` begins with `prefix`, byte for byte.
@@ -49,4 +58,4 @@ constexpr bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-}  // namespace tenrovel::job
+}  // namespace tenrovel::text

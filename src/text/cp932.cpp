@@ -1,12 +1,10 @@
-#include "job/cp932_text.h"
+#include "text/cp932.h"
 
-namespace tenrovel::job {
+#include "text/ascii_case.h"
+
+namespace tenrovel::text {
 
 namespace {
-
-constexpr char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
 
 template <bool kIgnoreCase>
 bool MatchesAt(std::string_view text, std::size_t pos, std::string_view needle) {
@@ -24,10 +22,9 @@ template <bool kIgnoreCase>
 std::size_t Find(std::string_view text, std::string_view needle, std::size_t from) {
   if (needle.empty())
     return std::string_view::npos;
-  for (std::size_t i = from; i < text.size();) {
+  for (std::size_t i = from; i < text.size(); i += CharLengthAt(text, i)) {
     if (MatchesAt<kIgnoreCase>(text, i, needle))
       return i;
-    i += IsLeadByte(text[i]) ? 2 : 1;
   }
   return std::string_view::npos;
 }
@@ -89,21 +86,25 @@ std::string Trim(std::string_view text) {
   return std::string(TrimView(text));
 }
 
+Line LineAt(std::string_view text, std::size_t pos) {
+  // CR and LF are never trail bytes, so a byte search finds every line end.
+  const std::size_t stop = text.find_first_of("\r\n", pos);
+  if (stop == std::string_view::npos)
+    return {text.substr(pos), text.size()};
+  std::size_t next = stop + 1;
+  if (text[stop] == '\r' && next < text.size() && text[next] == '\n')
+    ++next;
+  return {text.substr(pos, stop - pos), next};
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t stop = text.find_first_of("\r\n", pos);
-    if (stop == std::string_view::npos) {
-      lines.emplace_back(text.substr(pos));
-      break;
-    }
-    lines.emplace_back(text.substr(pos, stop - pos));
-    pos = stop + 1;
-    if (text[stop] == '\r' && pos < text.size() && text[pos] == '\n')
-      ++pos;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const Line line = LineAt(text, pos);
+    lines.emplace_back(line.content);
+    pos = line.next;
   }
   return lines;
 }
 
-}  // namespace tenrovel::job
+}  // namespace tenrovel::text
