@@ -17,29 +17,20 @@ constexpr std::size_t Index(Control control) {
   return static_cast<std::size_t>(control);
 }
 
-constexpr Control RadioOf(job::Bank bank) {
-  switch (bank) {
-    case job::Bank::kMizuho:
-      return Control::rdShop1;
-    case job::Bank::kSmbc:
-      return Control::rdShop2;
-    case job::Bank::kMufg:
-      return Control::rdShop3;
-  }
-  return Control::rdShop1;
+// The window's fixed form has one radio button per row of the bank table.
+constexpr Control RadioOf(std::size_t bank) {
+  return static_cast<Control>(Index(Control::rdShop1) + bank);
 }
-
-constexpr std::array<job::Bank, 3> kBanks = {job::Bank::kMizuho, job::Bank::kSmbc,
-                                             job::Bank::kMufg};
+static_assert(Index(Control::rdShop3) - Index(Control::rdShop1) + 1 == kBankCount,
+              "one radio button per bank");
 
 }  // namespace
 
 TFrmMain::TFrmMain(MainWindowView& view, job::UiDispatcher& ui, Config config)
     : view_(view), ui_(ui), config_(std::move(config)) {
   const WindowTexts& texts = Texts();
-  Mutable(Control::rdShop1) = {job::BankCaption(job::Bank::kMizuho), true, true};
-  Mutable(Control::rdShop2) = {job::BankCaption(job::Bank::kSmbc), true, false};
-  Mutable(Control::rdShop3) = {job::BankCaption(job::Bank::kMufg), true, false};
+  for (std::size_t bank = 0; bank < kBankCount; ++bank)
+    Mutable(RadioOf(bank)) = {config_.banks[bank].facts.caption, true, bank == 0};
   Mutable(Control::chkArea) = {texts.chk_area, true, false};
   Mutable(Control::lstArea) = {"", true, false};
   Mutable(Control::btnAction) = {texts.btn_action, true, false};
@@ -125,8 +116,8 @@ void TFrmMain::lstAreaClickCheck() {
   chk_area_click_attached_ = true;
 }
 
-void TFrmMain::UserSelectBank(job::Bank bank) {
-  if (State(RadioOf(bank)).enabled)
+void TFrmMain::UserSelectBank(std::size_t bank) {
+  if (bank < kBankCount && State(RadioOf(bank)).enabled)
     SelectBank(bank);
 }
 
@@ -155,17 +146,17 @@ ControlState& TFrmMain::Mutable(Control control) {
   return controls_.at(Index(control));
 }
 
-job::Bank TFrmMain::SelectedBank() const {
-  for (const job::Bank bank : kBanks) {
+std::size_t TFrmMain::SelectedBank() const {
+  for (std::size_t bank = 0; bank < kBankCount; ++bank) {
     if (State(RadioOf(bank)).checked)
       return bank;
   }
-  return job::Bank::kMizuho;
+  return 0;
 }
 
 const std::string& TFrmMain::CheckedBankCaption() const {
   static const std::string kNone;
-  for (const job::Bank bank : kBanks) {
+  for (std::size_t bank = 0; bank < kBankCount; ++bank) {
     if (State(RadioOf(bank)).checked)
       return State(RadioOf(bank)).caption;
   }
@@ -177,8 +168,8 @@ void TFrmMain::SetEnabled(Control control, bool enabled) {
   view_.SetEnabled(control, enabled);
 }
 
-void TFrmMain::SelectBank(job::Bank bank) {
-  for (const job::Bank each : kBanks)
+void TFrmMain::SelectBank(std::size_t bank) {
+  for (std::size_t each = 0; each < kBankCount; ++each)
     Mutable(RadioOf(each)).checked = each == bank;
   view_.SetChecked(RadioOf(bank), true);
 }

@@ -20,8 +20,8 @@
 #include <memory>
 #include <string>
 
+#include "app/bank_table.h"
 #include "app/main_view.h"
-#include "job/bank.h"
 #include "job/job_callbacks.h"
 #include "job/job_request.h"
 #include "job/my_thread.h"
@@ -37,7 +37,7 @@ class TFrmMain final : private job::JobCallbacks {
     std::filesystem::path settings_file;  // "rvl.ini"
     std::filesystem::path temp_file;      // "tmp.dat"
     job::SiteConfig sites;
-    job::BankSources sources;  // an empty one: that bank cannot be chosen yet
+    BankTable banks;  // a bank without a source is listed but cannot be collected yet
     job::Downloader download;
   };
 
@@ -64,7 +64,7 @@ class TFrmMain final : private job::JobCallbacks {
   void SaveSettings();
 
   // --- The user's changes to controls; ignored while the control is disabled ---
-  void UserSelectBank(job::Bank bank);
+  void UserSelectBank(std::size_t bank);             // an index into the bank table
   void UserSetChkArea(bool checked);                 // then chkAreaClick
   void UserSetAreaChecked(int index, bool checked);  // then lstAreaClickCheck
   void UserSelectAreaItem(int index);
@@ -73,7 +73,7 @@ class TFrmMain final : private job::JobCallbacks {
   const ControlState& State(Control control) const;
   bool AreaChecked(int index) const { return area_checked_.at(static_cast<std::size_t>(index)); }
   int AreaItemIndex() const { return area_item_index_; }
-  job::Bank SelectedBank() const;
+  std::size_t SelectedBank() const;
   const ProgressBarState& Progress() const { return progress_; }
   const std::string& StatusText() const { return status_text_; }
   int GetJobStatus() const { return JobStatus; }
@@ -93,7 +93,7 @@ class TFrmMain final : private job::JobCallbacks {
 
   ControlState& Mutable(Control control);
   void SetEnabled(Control control, bool enabled);
-  void SelectBank(job::Bank bank);
+  void SelectBank(std::size_t bank);
   // Runs chkAreaClick when the state changes and the handler is attached.
   void SetChkAreaChecked(bool checked);
   void SetAreaChecked(std::size_t index, bool checked);

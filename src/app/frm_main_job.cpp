@@ -27,13 +27,9 @@ void TFrmMain::btnActionClick() {
     view_.ShowMessageBox(texts.msg_no_prefecture, texts.caption_error, kInformation);
     return;
   }
-  const job::Bank bank = SelectedBank();
-  if (!config_.sources.Available(bank)) {
-    view_.ShowMessageBox(SourceUnavailableMessage(bank), texts.caption_error, kInformation);
-    return;
-  }
+  const BankRow& bank = config_.banks[SelectedBank()];
 
-  const std::string proposal = DefaultOutputFileName(bank);
+  const std::string proposal = DefaultOutputFileName(bank.facts);
   OutputPath = PathFromCp932(proposal);
   SaveDialogRequest dialog;
   dialog.title = texts.save_title;
@@ -70,13 +66,14 @@ void TFrmMain::btnActionClick() {
 }
 
 void TFrmMain::StartWorker() {
+  const BankRow& bank = config_.banks[SelectedBank()];
   job::JobRequest request;
-  request.bank = SelectedBank();
+  request.bank = bank.facts;
+  request.source = bank.source;
   request.checked = area_checked_;
   request.output_path = OutputPath;
   request.temp_path = config_.temp_file;
   request.sites = config_.sites;
-  request.sources = config_.sources;
   request.download = config_.download;
   job::JobCallbacks& callbacks = *this;
   thread_ = std::make_unique<job::TMyThread>(std::move(request), ui_, callbacks);

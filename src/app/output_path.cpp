@@ -6,8 +6,8 @@
 
 namespace tenrovel::app {
 
-std::string DefaultOutputFileName(job::Bank bank) {
-  return job::BankName(job::BankCaption(bank)) + Texts().file_suffix;
+std::string DefaultOutputFileName(const job::BankFacts& bank) {
+  return job::BankName(bank.caption) + Texts().file_suffix;
 }
 
 std::filesystem::path WithCsvExtension(const std::filesystem::path& path) {

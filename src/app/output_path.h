@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <string>
 
-#include "job/bank.h"
+#include "job/bank_facts.h"
 
 namespace tenrovel::app {
 
 // The bank name plus "一覧.csv" (CP932), e.g. "みずほ銀行店舗一覧.csv".
-std::string DefaultOutputFileName(job::Bank bank);
+std::string DefaultOutputFileName(const job::BankFacts& bank);
 
 // Appends ".csv" unless the file name's extension (from its last dot, the
 // dot included) is ".csv" in any case: "x" -> "x.csv", "x.txt" ->

@@ -23,11 +23,10 @@ void TFrmMain::LoadSettings() {
     return;
   }
 
+  // "SelShop" is the bank's place in the table; another value leaves the first.
   const int bank = platform::IniReadInt(file, kSection, kKeyBank, 0);
-  if (bank == 1)
-    SelectBank(job::Bank::kSmbc);
-  else if (bank == 2)
-    SelectBank(job::Bank::kMufg);
+  if (bank > 0 && static_cast<std::size_t>(bank) < kBankCount)
+    SelectBank(static_cast<std::size_t>(bank));
 
   const std::string area = platform::IniReadString(file, kSection, kKeyArea, "");
   std::size_t count = 0;
@@ -48,8 +47,7 @@ void TFrmMain::SaveSettings() {
   const std::filesystem::path& file = config_.settings_file;
   if (!platform::FolderExists(file.parent_path()))
     return;
-  const int bank = State(Control::rdShop2).checked ? 1 : State(Control::rdShop3).checked ? 2 : 0;
-  platform::IniWriteString(file, kSection, kKeyBank, std::to_string(bank));
+  platform::IniWriteString(file, kSection, kKeyBank, std::to_string(SelectedBank()));
   std::string area;
   for (const bool checked : area_checked_)
     area += checked ? '1' : '0';

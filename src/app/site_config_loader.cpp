@@ -1,6 +1,7 @@
 #include "app/site_config_loader.h"
 
 #include <cstdlib>
+#include <stdexcept>
 
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -15,6 +16,14 @@ const SiteSetting kSiteSettings[5] = {
     {"PostalUrl", "TENROVEL_POSTAL_URL", &job::SiteConfig::postal_url},
     {"MufgUrl", "TENROVEL_MUFG_URL", &job::SiteConfig::mufg_url},
 };
+
+const SiteSetting& SiteSettingOf(std::string job::SiteConfig::*field) {
+  for (const SiteSetting& setting : kSiteSettings) {
+    if (setting.field == field)
+      return setting;
+  }
+  throw std::invalid_argument("SiteSettingOf: not a site of SiteConfig");
+}
 
 job::SiteConfig DefaultSiteConfig() {
   job::SiteConfig sites;

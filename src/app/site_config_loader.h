@@ -19,6 +19,8 @@ struct SiteSetting {
   std::string job::SiteConfig::*field;
 };
 extern const SiteSetting kSiteSettings[5];
+// The setting of a SiteConfig field.
+const SiteSetting& SiteSettingOf(std::string job::SiteConfig::*field);
 
 // Defaults. The postal-code lookup and the prepared MUFG file have no known
 // public host and stay unset until configured.

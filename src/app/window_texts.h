@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "job/bank.h"
-
 namespace tenrovel::app {
 
 struct WindowTexts {
@@ -35,12 +33,8 @@ struct WindowTexts {
   std::string msg_cancel_question;
   std::string msg_close_question;
   std::string msg_completed;
-  std::string msg_source_unavailable_suffix;  // after the bank name
 };
 
 const WindowTexts& Texts();
-
-// The message for a bank whose source is not part of the program yet.
-std::string SourceUnavailableMessage(job::Bank bank);
 
 }  // namespace tenrovel::app

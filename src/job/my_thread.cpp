@@ -18,21 +18,9 @@ constexpr std::chrono::milliseconds kPauseSlice{20};
 
 }  // namespace
 
-const SourceEntry& BankSources::For(Bank bank) const {
-  switch (bank) {
-    case Bank::kMizuho:
-      return mizuho;
-    case Bank::kSmbc:
-      return smbc;
-    case Bank::kMufg:
-      return mufg;
-  }
-  throw std::invalid_argument("unknown bank");
-}
-
 TMyThread::TMyThread(JobRequest request, UiDispatcher& ui, JobCallbacks& callbacks)
     : request_(std::move(request)), ui_(ui), callbacks_(callbacks) {
-  if (!request_.sources.Available(request_.bank))
+  if (!request_.source)
     throw std::invalid_argument("TMyThread: no source for the chosen bank");
   if (!request_.download)
     throw std::invalid_argument("TMyThread: no downloader");
@@ -95,12 +83,12 @@ void TMyThread::RunJob() {
     fields_.OutputOpenFailed = true;
     return;
   }
-  output_ << HeaderRow(request_.bank) << kLineEnd;
+  output_ << request_.bank.header_row << kLineEnd;
   output_.flush();
 
-  // The MUFG source downloads its data file only when the file is absent, so
-  // one left behind by an earlier run must go.
-  if (request_.bank == Bank::kMufg)
+  // A source that keeps its download downloads only when the file is absent,
+  // so one left behind by an earlier run must go.
+  if (request_.bank.keeps_download)
     platform::DeleteFileAt(request_.temp_path);
 
   const auto pref_count = std::count(request_.checked.begin(), request_.checked.end(), true);
@@ -124,9 +112,10 @@ void TMyThread::RunSource(std::size_t prefecture_index) {
   fields_.PrefItemTotal = 0;
   fields_.PrefItemDone = 0;
   rows_in_prefecture_ = 0;
-  const std::string arg =
-      request_.bank == Bank::kSmbc ? fields_.CurrentPrefName : PrefectureCode(prefecture_index);
-  request_.sources.For(request_.bank)(*this, arg);
+  const std::string arg = request_.bank.argument == SourceArgument::kPrefectureName
+                              ? fields_.CurrentPrefName
+                              : PrefectureCode(prefecture_index);
+  request_.source(*this, arg);
   if (rows_in_prefecture_ < fields_.PrefItemTotal)
     report_.shortfalls.push_back(
         {fields_.CurrentPrefName, rows_in_prefecture_, fields_.PrefItemTotal});

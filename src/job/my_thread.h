@@ -32,7 +32,7 @@ namespace tenrovel::job {
 
 class TMyThread final : public SourceContext {
  public:
-  // Throws std::invalid_argument when the bank's source or the downloader is
+  // Throws std::invalid_argument when the source or the downloader is
   // missing. The dispatcher and the callbacks must outlive the worker.
   TMyThread(JobRequest request, UiDispatcher& ui, JobCallbacks& callbacks);
   // Requests a stop and joins. The owner closes the dispatcher first if the
@@ -62,6 +62,7 @@ class TMyThread final : public SourceContext {
   void SyncShowItemStatus() override;
   const std::filesystem::path& TempFilePath() const override { return request_.temp_path; }
   const SiteConfig& Sites() const override { return request_.sites; }
+  const BankFacts& Bank() const override { return request_.bank; }
 
   // --- For the owner ---
 

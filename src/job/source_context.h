@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "job/bank_facts.h"
 #include "job/job_fields.h"
 #include "job/site_config.h"
 
@@ -42,6 +43,8 @@ class SourceContext {
   virtual const std::filesystem::path& TempFilePath() const = 0;
   // Where the sites are.
   virtual const SiteConfig& Sites() const = 0;
+  // The facts of the job's bank: how to quote rows, how long to pause.
+  virtual const BankFacts& Bank() const = 0;
 
  protected:
   ~SourceContext() = default;

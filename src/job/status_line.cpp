@@ -1,6 +1,6 @@
 #include "job/status_line.h"
 
-#include "job/bank.h"
+#include "job/bank_facts.h"
 #include "platform/codepage.h"
 
 namespace tenrovel::job {

@@ -1,7 +1,5 @@
 #include "sources/mizuho.h"
 
-#include <chrono>
-
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "sources/comma_split.h"
@@ -13,8 +11,6 @@
 namespace tenrovel::sources {
 
 namespace {
-
-using namespace std::chrono_literals;
 
 // The service answers at most this many records per request ("pm=10").
 constexpr int kPageSize = 10;
@@ -45,7 +41,7 @@ void ExtractMizuhoRecord(job::SourceContext& context, std::size_t start,
                          std::vector<std::string>& items) {
   const MizuhoColumns columns = ExtractMizuhoColumns(
       items, start, [&context] { return context.Terminated(); }, context.Sites().mizuho_detail_url);
-  context.WriteRow(text::CsvRow(columns, text::CsvQuoting::kEveryField));
+  context.WriteRow(text::CsvRow(columns, context.Bank().quoting));
 }
 
 void FetchMizuhoPrefecture(job::SourceContext& context, const std::string& pref_code) {
@@ -61,7 +57,7 @@ void FetchMizuhoPrefecture(job::SourceContext& context, const std::string& pref_
     // A failed download must read as an empty answer, never as the last one.
     platform::DeleteFileAt(temp);
     context.DownloadToFile(context.Sites().mizuho_url + MizuhoRequestPath(pref_code, start), temp);
-    context.Pause(300ms);
+    context.Pause(context.Bank().pauses.after_download);
     std::vector<std::string> items = LoadAnswerItems(temp);
 
     if (start == 1) {

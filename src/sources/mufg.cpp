@@ -1,7 +1,5 @@
 #include "sources/mufg.h"
 
-#include <chrono>
-
 #include "platform/files.h"
 #include "sources/comma_split.h"
 #include "text/ascii_case.h"
@@ -11,8 +9,6 @@
 namespace tenrovel::sources {
 
 namespace {
-
-using namespace std::chrono_literals;
 
 // The prefecture code, then the 15 columns of the MUFG header row.
 constexpr std::size_t kFieldCount = 16;
@@ -40,7 +36,7 @@ std::vector<std::string> KeepMufgLines(const std::vector<std::string>& lines,
   return kept;
 }
 
-std::optional<std::string> MufgRow(std::string_view kept_line) {
+std::optional<std::vector<std::string>> MufgColumns(std::string_view kept_line) {
   const std::vector<std::string> fields = CommaSplit(kept_line);
   if (fields.size() != kFieldCount)
     return std::nullopt;
@@ -48,9 +44,7 @@ std::optional<std::string> MufgRow(std::string_view kept_line) {
   columns.reserve(kFieldCount - 1);
   for (std::size_t i = 1; i < kFieldCount; ++i)
     columns.push_back(text::Trim(fields[i]));
-  // The split has removed the fields' own quotes; a column that holds a
-  // comma or a quote gets them back, or it would turn into extra columns.
-  return text::CsvRow(columns, text::CsvQuoting::kMinimal);
+  return columns;
 }
 
 void FetchMufgPrefecture(job::SourceContext& context, const std::string& pref_code) {
@@ -68,7 +62,7 @@ void FetchMufgPrefecture(job::SourceContext& context, const std::string& pref_co
     url += kMufgDataPath;
     context.DownloadToFile(url, local);
   }
-  context.Pause(300ms);
+  context.Pause(context.Bank().pauses.after_download);
 
   std::vector<std::string> kept;
   if (const auto bytes = platform::ReadFileBytes(local)) {
@@ -82,9 +76,12 @@ void FetchMufgPrefecture(job::SourceContext& context, const std::string& pref_co
 
   fields.PrefItemTotal = static_cast<int>(kept.size());
   for (const std::string& line : kept) {
-    context.Pause(500ms);
-    if (const auto row = MufgRow(line))
-      context.WriteRow(*row);
+    context.Pause(context.Bank().pauses.before_row);
+    // The split has removed the fields' own quotes; the row's quoting gives
+    // them back where a column holds a comma or a quote, or it would turn
+    // into extra columns.
+    if (const auto columns = MufgColumns(line))
+      context.WriteRow(text::CsvRow(*columns, context.Bank().quoting));
     ++fields.PrefItemDone;
     context.SyncShowItemStatus();
     if (fields.PrefItemDone >= fields.PrefItemTotal || context.Terminated())

@@ -31,8 +31,8 @@ std::vector<std::string> KeepMufgLines(const std::vector<std::string>& lines,
                                        std::string_view pref_code,
                                        const std::function<bool()>& stop_requested);
 
-// The row of a kept line: its fields 2 to 16, each trimmed, in CSV form;
-// nullopt when the line does not have exactly 16 fields.
-std::optional<std::string> MufgRow(std::string_view kept_line);
+// The columns of a kept line: its fields 2 to 16, each trimmed; nullopt
+// when the line does not have exactly 16 fields.
+std::optional<std::vector<std::string>> MufgColumns(std::string_view kept_line);
 
 }  // namespace tenrovel::sources

@@ -1,6 +1,5 @@
 #include "sources/smbc.h"
 
-#include <chrono>
 #include <set>
 #include <vector>
 
@@ -16,8 +15,6 @@ namespace tenrovel::sources {
 
 namespace {
 
-using namespace std::chrono_literals;
-
 constexpr std::size_t kPostalCodeColumn = 4;
 constexpr std::size_t kAddressColumn = 5;
 constexpr std::size_t kUrlColumn = 14;
@@ -29,7 +26,7 @@ std::vector<std::string> DownloadLines(job::SourceContext& context, const std::s
   const std::filesystem::path& temp = context.TempFilePath();
   platform::DeleteFileAt(temp);
   context.DownloadToFile(url, temp);
-  context.Pause(300ms);
+  context.Pause(context.Bank().pauses.after_download);
   const auto bytes = platform::ReadFileBytes(temp);
   return bytes ? text::SplitLines(*bytes) : std::vector<std::string>{};
 }
@@ -89,7 +86,7 @@ void ExtractSmbcDetail(job::SourceContext& context, const std::string& detail_id
     columns[kPostalCodeColumn] = LookupPostalCode(context, columns[kAddressColumn]);
   }
   columns[kUrlColumn] = url;
-  context.WriteRow(text::CsvRow(columns, text::CsvQuoting::kEveryField));
+  context.WriteRow(text::CsvRow(columns, context.Bank().quoting));
 }
 
 std::string LookupPostalCode(job::SourceContext& context, const std::string& address) {

@@ -34,7 +34,9 @@ class FrmMainFixture : public ::testing::Test {
         worker.SyncShowItemStatus();
       }
     };
-    config.sources = {source, source, source};
+    config.banks = Banks();
+    for (BankRow& bank : config.banks)
+      bank.source = source;
     ResetView();
     config.download = [](const std::string&, const std::filesystem::path&,
                          const std::atomic<bool>*) {

@@ -8,7 +8,6 @@
 
 #include "app/job_status.h"
 #include "frm_main_fixture.h"
-#include "job/bank.h"
 #include "platform/ini_file.h"
 
 namespace tenrovel::app {
@@ -138,19 +137,11 @@ TEST_F(FrmMainTest, TheCheckAllBoxAndTheListFollowEachOther) {
   EXPECT_EQ(view.focused.size(), 1u);
 }
 
-TEST_F(FrmMainTest, StartRefusesWithoutPrefectureOrAvailableSource) {
-  config.sources.smbc = nullptr;
+TEST_F(FrmMainTest, StartRefusesWithoutPrefecture) {
   Open();
   Select({});
   frm->btnActionClick();
   EXPECT_EQ(view.boxes, Boxes{kNoPrefectureBox});
-
-  Select({12});
-  frm->UserSelectBank(job::Bank::kSmbc);
-  frm->btnActionClick();
-  ASSERT_EQ(view.boxes.size(), 2u);
-  EXPECT_EQ(view.boxes[1],
-            (ShownBox{"三井住友銀行店舗の取得には、まだ対応していません。", "Error", kInfo}));
   EXPECT_TRUE(view.save_dialogs.empty());
   EXPECT_FALSE(frm->HasWorkerThread());
   ExpectIdle();
@@ -158,7 +149,7 @@ TEST_F(FrmMainTest, StartRefusesWithoutPrefectureOrAvailableSource) {
 
 TEST_F(FrmMainTest, TheSaveDialogProposesTheBanksFileAndMayBeCancelled) {
   Open();
-  frm->UserSelectBank(job::Bank::kSmbc);
+  frm->UserSelectBank(kSmbc);
   view.save_answer.reset();
   view.status.clear();
   frm->btnActionClick();
@@ -176,7 +167,7 @@ TEST_F(FrmMainTest, TheSaveDialogProposesTheBanksFileAndMayBeCancelled) {
 TEST_F(FrmMainTest, ACompletedJobOffersToOpenItsFile) {
   Open();
   Select({0, 12});
-  frm->UserSelectBank(job::Bank::kMufg);
+  frm->UserSelectBank(kMufg);
   std::vector<std::string> statuses;
   view.on_status = [&](const std::string& text) { statuses.push_back(text); };
   view.answers = {kIdYes};
@@ -254,7 +245,7 @@ TEST_F(FrmMainTest, AnExistingOutputFileIsReplacedOrTheStartRefused) {
   Start("old.csv");
   RunToEnd();
   EXPECT_EQ(platform::ReadFileBytes(target).value_or(""),
-            job::HeaderRow(job::Bank::kMizuho) + "\r\nrow\r\n");
+            Banks()[kMizuho].facts.header_row + "\r\nrow\r\n");
 
   // A file that another program holds open cannot be deleted on Windows;
   // where an open file can be deleted there is nothing to test.
@@ -349,7 +340,7 @@ TEST_F(FrmMainTest, ASecondCancelReturnsToIdleButTheStartWaitsForTheWorker) {
 TEST_F(FrmMainTest, ClosingDuringAJobAnsweredYesEndsTheProgramOnceTheWorkerHasEnded) {
   Open();
   Select({0, 1, 2, 3, 4});
-  frm->UserSelectBank(job::Bank::kMufg);
+  frm->UserSelectBank(kMufg);
   When("岩手県", 1, [&] {
     view.answers.push_back(kIdYes);
     EXPECT_FALSE(frm->FormCloseQuery());

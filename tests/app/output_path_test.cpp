@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/bank_table.h"
 #include "app/output_path.h"
 #include "platform/codepage.h"
 
@@ -7,15 +8,6 @@ namespace tenrovel::app {
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(OutputPathTest, ProposedNamePerBank) {
-  EXPECT_EQ(platform::Cp932ToUtf8(DefaultOutputFileName(job::Bank::kMizuho)),
-            "みずほ銀行店舗一覧.csv");
-  EXPECT_EQ(platform::Cp932ToUtf8(DefaultOutputFileName(job::Bank::kSmbc)),
-            "三井住友銀行店舗一覧.csv");
-  EXPECT_EQ(platform::Cp932ToUtf8(DefaultOutputFileName(job::Bank::kMufg)),
-            "三菱UFJ銀行店舗一覧.csv");
-}
 
 TEST(OutputPathTest, AppendsCsvUnlessTheExtensionIsCsvInAnyCase) {
   struct Case {
@@ -37,7 +29,7 @@ TEST(OutputPathTest, AppendsCsvUnlessTheExtensionIsCsvInAnyCase) {
 }
 
 TEST(OutputPathTest, PathsFromCp932Text) {
-  const fs::path path = PathFromCp932(DefaultOutputFileName(job::Bank::kMizuho));
+  const fs::path path = PathFromCp932(DefaultOutputFileName(Banks()[kMizuho].facts));
   EXPECT_TRUE(path.u8string() == u8"みずほ銀行店舗一覧.csv");
 }
 

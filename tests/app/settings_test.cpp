@@ -37,22 +37,22 @@ TEST_F(SettingsTest, LoadAppliesTheSavedBankAndPrefectures) {
   struct Case {
     const char* name;
     std::optional<std::string> file;  // none: no settings file
-    job::Bank bank;
+    std::size_t bank;
     std::string checked;  // "0"/"1" per prefecture, shorter means the rest unchecked
     bool chk_area;
     int item_index;
   };
   const Case cases[] = {
-      {"first run", std::nullopt, job::Bank::kMizuho, Ones(47), true, 0},
-      {"unknown bank", "[Config]\r\nSelShop=7\r\n", job::Bank::kMizuho, "", false, 0},
-      {"not a number", "[Config]\r\nSelShop=x\r\nArea=1\r\n", job::Bank::kMizuho, "1", false, 0},
-      {"SMBC", "[Config]\r\nSelShop=1\r\n", job::Bank::kSmbc, "", false, 0},
-      {"MUFG", "[Config]\r\nSelShop=2\r\n", job::Bank::kMufg, "", false, 0},
-      {"Tokyo only", AreaFile("0000000000001"), job::Bank::kMizuho, "0000000000001", false, 12},
-      {"all", AreaFile(Ones(47)), job::Bank::kMizuho, Ones(47), true, 0},
-      {"longer, other characters", AreaFile("0201" + std::string(43, '0') + "1111"),
-       job::Bank::kMizuho, "0001", false, 3},
-      {"other section", "[Other]\r\nSelShop=1\r\nArea=1\r\n", job::Bank::kMizuho, "", false, 0},
+      {"first run", std::nullopt, kMizuho, Ones(47), true, 0},
+      {"unknown bank", "[Config]\r\nSelShop=7\r\n", kMizuho, "", false, 0},
+      {"not a number", "[Config]\r\nSelShop=x\r\nArea=1\r\n", kMizuho, "1", false, 0},
+      {"SMBC", "[Config]\r\nSelShop=1\r\n", kSmbc, "", false, 0},
+      {"MUFG", "[Config]\r\nSelShop=2\r\n", kMufg, "", false, 0},
+      {"Tokyo only", AreaFile("0000000000001"), kMizuho, "0000000000001", false, 12},
+      {"all", AreaFile(Ones(47)), kMizuho, Ones(47), true, 0},
+      {"longer, other characters", AreaFile("0201" + std::string(43, '0') + "1111"), kMizuho,
+       "0001", false, 3},
+      {"other section", "[Other]\r\nSelShop=1\r\nArea=1\r\n", kMizuho, "", false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -74,15 +74,15 @@ TEST_F(SettingsTest, LoadAppliesTheSavedBankAndPrefectures) {
 
 TEST_F(SettingsTest, LeavingTheIdleWindowSavesBankAndPrefectures) {
   struct Case {
-    job::Bank bank;
+    std::size_t bank;
     std::vector<int> checked;
     std::string sel_shop;
     std::string area;
   };
   const Case cases[] = {
-      {job::Bank::kMufg, {}, "2", std::string(47, '0')},
-      {job::Bank::kSmbc, {0, 12}, "1", Area({0, 12})},
-      {job::Bank::kMizuho, {46}, "0", Area({46})},
+      {kMufg, {}, "2", std::string(47, '0')},
+      {kSmbc, {0, 12}, "1", Area({0, 12})},
+      {kMizuho, {46}, "0", Area({46})},
   };
   for (const Case& c : cases) {
     ResetView();

@@ -19,6 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr const char* kHeader = "\"h1\",\"h2\"";
+
 std::string Utf8(const std::string& cp932) {
   return platform::Cp932ToUtf8(cp932);
 }
@@ -71,9 +73,12 @@ class DriverTest : public ::testing::Test {
  protected:
   fs::path Temp() const { return folder_.path() / "tmp.dat"; }
 
-  JobRequest Request(Bank bank, const std::vector<std::size_t>& prefs) const {
+  // A job of a made-up bank whose source gets `argument`.
+  JobRequest Request(const std::vector<std::size_t>& prefs,
+                     SourceArgument argument = SourceArgument::kPrefectureCode) const {
     JobRequest request;
-    request.bank = bank;
+    request.bank.header_row = kHeader;
+    request.bank.argument = argument;
     for (const std::size_t i : prefs)
       request.checked.at(i) = true;
     request.output_path = folder_.path() / "out.csv";
@@ -136,14 +141,17 @@ class DriverTest : public ::testing::Test {
 
 TEST_F(DriverTest, HeaderRowThenRowsEachEndingWithCrLf) {
   struct Case {
-    Bank bank;
+    SourceArgument argument;
     int rows;
   };
-  for (const Case c : {Case{Bank::kMizuho, 2}, Case{Bank::kSmbc, 1}, Case{Bank::kMufg, 0}}) {
-    JobRequest request = Request(c.bank, {0});
-    request.sources = {Source(c.rows), Source(c.rows), Source(c.rows)};
-    const std::string arg = c.bank == Bank::kSmbc ? Pref(0) : "01";
-    std::string expected = HeaderRow(c.bank) + "\r\n";
+  const Case cases[] = {{SourceArgument::kPrefectureCode, 2},
+                        {SourceArgument::kPrefectureName, 1},
+                        {SourceArgument::kPrefectureCode, 0}};
+  for (const Case c : cases) {
+    JobRequest request = Request({0}, c.argument);
+    request.source = Source(c.rows);
+    const std::string arg = c.argument == SourceArgument::kPrefectureName ? Pref(0) : "01";
+    std::string expected = std::string(kHeader) + "\r\n";
     for (int i = 0; i < c.rows; ++i)
       expected += arg + "," + std::to_string(i) + "\r\n";
 
@@ -156,40 +164,44 @@ TEST_F(DriverTest, HeaderRowThenRowsEachEndingWithCrLf) {
 
 TEST_F(DriverTest, CallsTheBankSourceForEachCheckedPrefectureInListOrder) {
   struct Case {
-    Bank bank;
+    SourceArgument argument;
     std::vector<std::size_t> prefs;
     std::vector<std::string> expected_log;
   };
   const std::vector<Case> cases = {
-      {Bank::kMizuho,
+      {SourceArgument::kPrefectureCode,
        {12, 0},
        {"init 2", "step 1", "source 01", "status 北海道 0/0", "step 2", "source 13",
         "status 東京都 0/0", "finish"}},
-      {Bank::kSmbc, {26}, {"init 1", "step 1", "source 大阪府", "status 大阪府 0/0", "finish"}},
-      {Bank::kMufg, {46}, {"init 1", "step 1", "source 47", "status 沖縄県 0/0", "finish"}},
+      {SourceArgument::kPrefectureName,
+       {26},
+       {"init 1", "step 1", "source 大阪府", "status 大阪府 0/0", "finish"}},
+      {SourceArgument::kPrefectureCode,
+       {46},
+       {"init 1", "step 1", "source 47", "status 沖縄県 0/0", "finish"}},
       // Without a checked prefecture only the header row is written.
-      {Bank::kMizuho, {}, {"finish"}},
+      {SourceArgument::kPrefectureCode, {}, {"finish"}},
   };
   for (const Case& c : cases) {
     log.clear();
-    JobRequest request = Request(c.bank, c.prefs);
-    request.sources = {Source(0), Source(0), Source(0)};
+    JobRequest request = Request(c.prefs, c.argument);
+    request.source = Source(0);
     const Outcome outcome = Run(std::move(request));
     EXPECT_EQ(log, c.expected_log);
-    EXPECT_EQ(outcome.file, HeaderRow(c.bank) + "\r\n");
+    EXPECT_EQ(outcome.file, std::string(kHeader) + "\r\n");
   }
 }
 
 TEST_F(DriverTest, EveryRowIsOnDiskAsSoonAsItIsWritten) {
-  JobRequest request = Request(Bank::kMizuho, {0});
+  JobRequest request = Request({0});
   const fs::path output = request.output_path;
   std::string on_disk;  // while the job still runs
-  request.sources.mizuho = [&](SourceContext& worker, const std::string&) {
+  request.source = [&](SourceContext& worker, const std::string&) {
     worker.WriteRow("first");
     on_disk = platform::ReadFileBytes(output).value_or("unreadable");
   };
   Run(std::move(request));
-  EXPECT_EQ(on_disk, HeaderRow(Bank::kMizuho) + "\r\nfirst\r\n");
+  EXPECT_EQ(on_disk, std::string(kHeader) + "\r\nfirst\r\n");
 }
 
 TEST_F(DriverTest, AFailedDownloadWithoutRowsEndsAsSiteUnreachable) {
@@ -209,8 +221,8 @@ TEST_F(DriverTest, AFailedDownloadWithoutRowsEndsAsSiteUnreachable) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    JobRequest request = Request(Bank::kMufg, {0, 1});
-    request.sources.mufg = [&](SourceContext& worker, const std::string& code) {
+    JobRequest request = Request({0, 1});
+    request.source = [&](SourceContext& worker, const std::string& code) {
       if (code == "01") {
         if (c.stop_first)
           worker.SyncShowItemStatus();  // where the user interface sets the stop request
@@ -237,8 +249,8 @@ TEST_F(DriverTest, AFailedDownloadWithoutRowsEndsAsSiteUnreachable) {
 }
 
 TEST_F(DriverTest, AnExceptionFromASourceStillEndsTheJobProperly) {
-  JobRequest request = Request(Bank::kMizuho, {0, 1, 2});
-  request.sources.mizuho = [&](SourceContext& worker, const std::string& code) {
+  JobRequest request = Request({0, 1, 2});
+  request.source = [&](SourceContext& worker, const std::string& code) {
     log.push_back("source " + code);
     worker.WriteRow("row " + code);
     platform::ReplaceFileAtomically(worker.TempFilePath(), "downloaded");
@@ -247,7 +259,7 @@ TEST_F(DriverTest, AnExceptionFromASourceStillEndsTheJobProperly) {
   };
   const Outcome outcome = Run(std::move(request));
 
-  EXPECT_EQ(outcome.file, HeaderRow(Bank::kMizuho) + "\r\nrow 01\r\nrow 02\r\n");
+  EXPECT_EQ(outcome.file, std::string(kHeader) + "\r\nrow 01\r\nrow 02\r\n");
   EXPECT_EQ(std::count(log.begin(), log.end(), "source 03"), 0);
   EXPECT_EQ(log.back(), "finish");
   EXPECT_FALSE(outcome.running_at_finish);
@@ -258,8 +270,8 @@ TEST_F(DriverTest, AnExceptionFromASourceStillEndsTheJobProperly) {
 }
 
 TEST_F(DriverTest, CancelDuringTheThirdOfFivePrefectures) {
-  JobRequest request = Request(Bank::kMizuho, {0, 1, 2, 3, 4});
-  request.sources.mizuho = [&](SourceContext& worker, const std::string& code) {
+  JobRequest request = Request({0, 1, 2, 3, 4});
+  request.source = [&](SourceContext& worker, const std::string& code) {
     log.push_back("source " + code);
     platform::ReplaceFileAtomically(worker.TempFilePath(), "downloaded");
     worker.WriteRow(code + " a");
@@ -284,14 +296,14 @@ TEST_F(DriverTest, CancelDuringTheThirdOfFivePrefectures) {
                                                  "finish"};
   EXPECT_EQ(log, expected_log);
   EXPECT_EQ(outcome.file,
-            HeaderRow(Bank::kMizuho) + "\r\n01 a\r\n01 b\r\n02 a\r\n02 b\r\n03 a\r\n03 b\r\n");
+            std::string(kHeader) + "\r\n01 a\r\n01 b\r\n02 a\r\n02 b\r\n03 a\r\n03 b\r\n");
   EXPECT_FALSE(platform::FileExists(Temp()));
 }
 
 TEST_F(DriverTest, AnOutputFileThatCannotBeOpenedStartsNoWriting) {
-  JobRequest request = Request(Bank::kMizuho, {0});
+  JobRequest request = Request({0});
   request.output_path = Temp().parent_path();  // a folder
-  request.sources.mizuho = Source(1);
+  request.source = Source(1);
   platform::ReplaceFileAtomically(Temp(), "left over");
   const Outcome outcome = Run(std::move(request));
 
@@ -301,24 +313,24 @@ TEST_F(DriverTest, AnOutputFileThatCannotBeOpenedStartsNoWriting) {
   EXPECT_FALSE(platform::FileExists(Temp()));
 }
 
-TEST_F(DriverTest, OnlyAnMufgJobRemovesAnOldTemporaryFileBeforeItStarts) {
-  for (const Bank bank : {Bank::kMizuho, Bank::kMufg}) {
+TEST_F(DriverTest, OnlyABankThatKeepsItsDownloadFindsAnOldTemporaryFileRemoved) {
+  for (const bool keeps_download : {false, true}) {
     log.clear();
-    JobRequest request = Request(bank, {0});
-    request.sources = {{}, {}, {}};
-    request.sources.mizuho = request.sources.mufg = [&](SourceContext& worker, const std::string&) {
+    JobRequest request = Request({0});
+    request.bank.keeps_download = keeps_download;
+    request.source = [&](SourceContext& worker, const std::string&) {
       log.push_back(platform::FileExists(worker.TempFilePath()) ? "present" : "absent");
     };
     platform::ReplaceFileAtomically(Temp(), "from an earlier run");
     Run(std::move(request));
-    EXPECT_EQ(log.at(2), bank == Bank::kMufg ? "absent" : "present");
+    EXPECT_EQ(log.at(2), keeps_download ? "absent" : "present");
     EXPECT_FALSE(platform::FileExists(Temp()));
   }
 }
 
 TEST_F(DriverTest, RecordsPrefecturesWithFewerRowsThanHits) {
-  JobRequest request = Request(Bank::kMizuho, {0, 1});
-  request.sources.mizuho = [](SourceContext& worker, const std::string& code) {
+  JobRequest request = Request({0, 1});
+  request.source = [](SourceContext& worker, const std::string& code) {
     worker.Fields().PrefItemTotal = 3;
     worker.WriteRow("a");
     worker.WriteRow("b");
@@ -337,8 +349,8 @@ TEST_F(DriverTest, PausesEndAtOnceWithoutDelayOrOnAStopRequest) {
   // A pause that did not end would hold the test until its time limit.
   QueueDispatcher ui;
   RecordingUi ui_side(log);
-  JobRequest request = Request(Bank::kMizuho, {0});
-  request.sources.mizuho = Source(0);
+  JobRequest request = Request({0});
+  request.source = Source(0);
   TMyThread unscaled(request, ui, ui_side);
   unscaled.Pause(std::chrono::hours(1));
   request.sites.delay_scale = 1;
@@ -351,11 +363,9 @@ TEST_F(DriverTest, PausesEndAtOnceWithoutDelayOrOnAStopRequest) {
 TEST_F(DriverTest, RefusesARequestWithoutSourceOrDownloader) {
   QueueDispatcher ui;
   RecordingUi ui_side(log);
-  JobRequest without_source = Request(Bank::kSmbc, {0});
-  without_source.sources.mizuho = Source(0);
-  EXPECT_THROW(TMyThread(without_source, ui, ui_side), std::invalid_argument);
-  JobRequest without_download = Request(Bank::kMizuho, {0});
-  without_download.sources.mizuho = Source(0);
+  EXPECT_THROW(TMyThread(Request({0}), ui, ui_side), std::invalid_argument);
+  JobRequest without_download = Request({0});
+  without_download.source = Source(0);
   without_download.download = nullptr;
   EXPECT_THROW(TMyThread(without_download, ui, ui_side), std::invalid_argument);
 }

@@ -1,11 +1,12 @@
-// A SourceContext for the source tests: canned answers instead of the
-// network, rows and status refreshes recorded, and Run, which calls a source
-// for a list of prefectures as the job driver does.
+// A SourceContext for the source tests: a bank's facts, canned answers
+// instead of the network, rows, status refreshes and pauses recorded, and
+// Run, which calls a source for a list of prefectures as the job driver does.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "job/job_request.h"
@@ -18,6 +19,8 @@ namespace tenrovel::sources::testing {
 
 class FakeSourceContext : public job::SourceContext {
  public:
+  explicit FakeSourceContext(job::BankFacts bank) : bank_(std::move(bank)) {}
+
   // --- The script ---
   job::SiteConfig sites;
   // Answers by URL; a URL without one is a failed download.
@@ -35,6 +38,7 @@ class FakeSourceContext : public job::SourceContext {
   std::vector<std::string> requests;  // URLs, in order
   std::vector<std::string> statuses;  // "東京都 3/25": prefecture (UTF-8), done/total
   bool download_failed = false;
+  std::chrono::milliseconds paused{0};  // all pauses together, unscaled
 
   // Calls `source` for each prefecture (list index) with its code, or with
   // its name when `by_name`; the counters start at 0 for each, and a stop
@@ -70,7 +74,7 @@ class FakeSourceContext : public job::SourceContext {
     }
     return platform::ReplaceFileAtomically(path, answer->second);
   }
-  void Pause(std::chrono::milliseconds) override {}
+  void Pause(std::chrono::milliseconds fixed) override { paused += fixed; }
   void SyncShowItemStatus() override {
     statuses.push_back(platform::Cp932ToUtf8(fields_.CurrentPrefName) + " " +
                        std::to_string(fields_.PrefItemDone) + "/" +
@@ -80,8 +84,10 @@ class FakeSourceContext : public job::SourceContext {
   }
   const std::filesystem::path& TempFilePath() const override { return temp_; }
   const job::SiteConfig& Sites() const override { return sites; }
+  const job::BankFacts& Bank() const override { return bank_; }
 
  private:
+  const job::BankFacts bank_;
   platform::PrivateTempFolder folder_;
   const std::filesystem::path temp_ = folder_.path() / "tmp.dat";
   job::JobFields fields_;

@@ -1,6 +1,7 @@
 // The Mizuho source over a fake worker with canned answers.
 #include <gtest/gtest.h>
 
+#include "app/bank_table.h"
 #include "fake_source_context.h"
 #include "sources/mizuho.h"
 #include "sources/mizuho_answer.h"
@@ -29,7 +30,7 @@ std::string Answer(int hits, int first, int records) {
 
 // A context whose sites are the test's.
 struct MizuhoContext : testing::FakeSourceContext {
-  MizuhoContext() {
+  MizuhoContext() : FakeSourceContext(app::Banks()[app::kMizuho].facts) {
     sites.mizuho_url = kBase;
     sites.mizuho_detail_url = "https://d.test";
   }
@@ -46,6 +47,7 @@ TEST(FetchMizuhoPrefecture, ReadsNoMoreRecordsThanTheHitCount) {
   EXPECT_EQ(context.rows[0].substr(0, 5), "\"R1\",");
   EXPECT_EQ(context.requests.size(), 1U);
   EXPECT_EQ(context.statuses, (Lines{"東京都 1/2", "東京都 2/2"}));
+  EXPECT_EQ(context.paused, std::chrono::milliseconds(300)) << "after the download";
 }
 
 TEST(FetchMizuhoPrefecture, ReadsAnswerAfterAnswerUpToTheHitCount) {

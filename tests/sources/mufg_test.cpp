@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/bank_table.h"
 #include "fake_source_context.h"
 #include "sources/comma_split.h"
 
@@ -36,7 +37,10 @@ std::string ExpectedRow(const std::string& name) {
 
 // A context whose data file host is `base`.
 struct MufgContext : testing::FakeSourceContext {
-  explicit MufgContext(const std::string& base = kBase) { sites.mufg_url = base; }
+  explicit MufgContext(const std::string& base = kBase)
+      : FakeSourceContext(app::Banks()[app::kMufg].facts) {
+    sites.mufg_url = base;
+  }
 };
 
 std::string File(const std::vector<std::string>& lines) {
@@ -86,7 +90,7 @@ TEST(KeepMufgLines, StopRequestEndsTheFilterAfterTheCurrentLine) {
   EXPECT_EQ(asked, 2);
 }
 
-TEST(MufgRow, FieldsTwoToSixteenTrimmedAndEveryRowHasFifteenColumns) {
+TEST(MufgColumns, FieldsTwoToSixteenTrimmedAndEveryRowHasFifteenColumns) {
   struct Case {
     const char* name;
     std::string line;  // UTF-8
@@ -108,14 +112,16 @@ TEST(MufgRow, FieldsTwoToSixteenTrimmedAndEveryRowHasFifteenColumns) {
        std::nullopt},
   };
   for (const Case& c : cases) {
-    const std::optional<std::string> row = MufgRow(Cp932(c.line));
+    const auto columns = MufgColumns(Cp932(c.line));
     if (!c.row) {
-      EXPECT_EQ(row, std::nullopt) << c.name;
+      EXPECT_EQ(columns, std::nullopt) << c.name;
       continue;
     }
-    ASSERT_TRUE(row.has_value()) << c.name;
-    EXPECT_EQ(platform::Cp932ToUtf8(*row), *c.row) << c.name;
-    EXPECT_EQ(CommaSplit(*row).size(), 15U) << c.name;
+    ASSERT_TRUE(columns.has_value()) << c.name;
+    // As the source writes it, quoted as the bank's rows are.
+    const std::string row = text::CsvRow(*columns, app::Banks()[app::kMufg].facts.quoting);
+    EXPECT_EQ(platform::Cp932ToUtf8(row), *c.row) << c.name;
+    EXPECT_EQ(CommaSplit(row).size(), 15U) << c.name;
   }
 }
 
@@ -132,6 +138,8 @@ TEST(FetchMufgPrefecture, OneDownloadServesEveryPrefectureOfTheJob) {
   EXPECT_EQ(context.statuses,
             (Lines{"青森県 0/0", "東京都 1/2", "東京都 2/2", "神奈川県 1/1", "大阪府 1/1"}));
   EXPECT_FALSE(context.download_failed);
+  // 300 ms after the download (or before reading it again), 500 ms per row.
+  EXPECT_EQ(context.paused, std::chrono::milliseconds(4 * 300 + 4 * 500));
 }
 
 TEST(FetchMufgPrefecture, KeptLinesWithTheWrongFieldCountAreCountedButNotWritten) {

@@ -2,12 +2,15 @@
 // the requests made, the rows written and the status refreshes.
 #include <gtest/gtest.h>
 
+#include "app/bank_table.h"
 #include "fake_source_context.h"
 #include "sources/smbc.h"
 #include "sources/smbc_request.h"
 
 namespace tenrovel::sources {
 namespace {
+
+using namespace std::chrono_literals;
 
 constexpr const char* kBase = "http://smbc.test:8080";
 constexpr const char* kPostalBase = "http://postal.test";
@@ -54,7 +57,7 @@ std::string DetailPage(const std::string& id, const std::string& address = "") {
 
 // A context whose sites are the test's.
 struct SmbcContext : testing::FakeSourceContext {
-  SmbcContext() {
+  SmbcContext() : FakeSourceContext(app::Banks()[app::kSmbc].facts) {
     sites.smbc_url = kBase;
     sites.postal_url = kPostalBase;
   }
@@ -138,6 +141,7 @@ TEST(FetchSmbcPrefecture, ReadsListPagesUpToTheHitCount) {
       }
     }
     EXPECT_EQ(context.requests, expected_requests);
+    EXPECT_EQ(context.paused, 300ms * expected_requests.size()) << "after every download";
     EXPECT_EQ(ShopNumbers(context.rows), c.extracted);
     EXPECT_EQ(context.statuses.size(),
               c.last_status.empty() ? 0 : std::max<std::size_t>(c.extracted.size(), 1));

@@ -4,10 +4,11 @@
 #include <exception>
 #include <filesystem>
 
+#include "app/bank_table.h"
 #include "app/cli/cli_progress.h"
 #include "app/cli/exit_codes.h"
 #include "app/output_path.h"
-#include "app/program_sources.h"
+#include "app/program_downloader.h"
 #include "app/site_config_loader.h"
 #include "job/my_thread.h"
 #include "job/queue_dispatcher.h"
@@ -54,25 +55,21 @@ void PrintSummary(const job::JobReport& report) {
 }  // namespace
 
 int RunCliJob(const CliOptions& options) {
-  const job::BankSources sources = app::ProgramSources();
-  if (!sources.Available(options.bank)) {
-    Say("the source for this bank is not available yet");
-    return kExitUnavailable;
-  }
-
+  const app::BankRow& bank = app::Banks().at(options.bank);
   std::vector<std::string> problems;
   const job::SiteConfig sites = app::LoadSiteConfig({}, &problems);
   for (const std::string& problem : problems)
     Say(problem);
   if (!problems.empty())
     return kExitUsage;
-  if (options.bank == job::Bank::kMufg && sites.mufg_url.empty()) {
+  if ((sites.*bank.site).empty()) {
     // The job then ends as for a site that cannot be reached.
-    Say("the prepared MUFG data file has no known host: set TENROVEL_MUFG_URL");
+    Say(bank.facts.key + ": the bank's site has no known host: set " +
+        app::SiteSettingOf(bank.site).environment);
   }
 
   const fs::path output = options.output_utf8.empty()
-                              ? app::PathFromCp932(app::DefaultOutputFileName(options.bank))
+                              ? app::PathFromCp932(app::DefaultOutputFileName(bank.facts))
                               : PathFromUtf8(options.output_utf8);
   if (platform::FileExists(output)) {
     if (!options.force) {
@@ -98,17 +95,17 @@ int RunCliJob(const CliOptions& options) {
   }
 
   job::JobRequest request;
-  request.bank = options.bank;
+  request.bank = bank.facts;
+  request.source = bank.source;
   request.checked = options.checked;
   request.output_path = output;
   request.temp_path = temp_folder->path() / "tmp.dat";
   request.sites = sites;
-  request.sources = sources;
   request.download = app::ProgramDownloader();
 
   platform::InstallInterruptFlag(&g_interrupted);
   job::QueueDispatcher dispatcher;
-  CliProgress progress(options.bank, platform::StderrIsTerminal());
+  CliProgress progress(bank.facts.caption, platform::StderrIsTerminal());
   job::TMyThread worker(request, dispatcher, progress);
   worker.Start();
   bool stop_sent = false;

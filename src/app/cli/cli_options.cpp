@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/bank_table.h"
 #include "app/cli/exit_codes.h"
+#include "app/site_config_loader.h"
 #include "platform/codepage.h"
 #include "text/cp932.h"
 
@@ -11,6 +13,22 @@
 #endif
 
 namespace tenrovel::cli {
+
+namespace {
+
+// "mizuho, smbc or mufg": the banks of the table.
+std::string BankChoices() {
+  std::string choices;
+  for (std::size_t i = 0; i < app::kBankCount; ++i) {
+    const app::BankRow& row = app::Banks()[i];
+    if (i > 0)
+      choices += i + 1 < app::kBankCount ? ", " : " or ";
+    choices += row.facts.key;
+  }
+  return choices;
+}
+
+}  // namespace
 
 std::optional<std::size_t> FindPrefecture(const std::string& name_or_code) {
   const std::string text = text::Trim(name_or_code);
@@ -39,9 +57,10 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
   std::vector<std::string> prefs;
   bool all = false;
   CliOptions options;
-  app.add_option("--bank", bank, "mizuho, smbc or mufg")
-      ->required()
-      ->check(CLI::IsMember({"mizuho", "smbc", "mufg"}));
+  std::vector<std::string> keys;
+  for (const app::BankRow& row : app::Banks())
+    keys.push_back(row.facts.key);
+  app.add_option("--bank", bank, BankChoices())->required()->check(CLI::IsMember(keys));
   auto* pref = app.add_option("--pref", prefs,
                               "prefecture by name (東京都) or code (13, 1); repeatable, "
                               "comma-separated")
@@ -52,13 +71,17 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
                  "output file (default: the bank's proposed name in the current folder)");
   app.add_flag("--force", options.force, "replace an existing output file");
   app.set_version_flag("--version", std::string("tenrovel ") + TENROVEL_VERSION);
+  std::string sites;
+  for (const app::SiteSetting& setting : app::kSiteSettings)
+    sites += std::string(sites.empty() ? "" : ", ") + setting.environment;
   app.footer(
       "Exit codes: 0 rows written, 1 nothing found, 2 cancelled, 3 a site could not be\n"
-      "reached, 64 usage error, 69 bank not available yet, 70 internal error, 73 output file\n"
-      "exists or cannot be created.\n"
-      "Sites: TENROVEL_MIZUHO_URL, TENROVEL_MIZUHO_DETAIL_URL, TENROVEL_SMBC_URL,\n"
-      "TENROVEL_POSTAL_URL, TENROVEL_MUFG_URL (scheme://host[:port]); TENROVEL_DELAY_SCALE\n"
-      "scales the pauses between requests (0 = none).");
+      "reached, 64 usage error, 70 internal error, 73 output file exists or cannot be\n"
+      "created.\n"
+      "Sites (scheme://host[:port]): " +
+      sites +
+      ".\n"
+      "TENROVEL_DELAY_SCALE scales the pauses between requests (0 = none).");
 
   std::vector<std::string> reversed(args.rbegin(), args.rend() - (args.empty() ? 0 : 1));
   ParseOutcome outcome;
@@ -91,9 +114,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (all)
     options.checked.fill(true);
-  options.bank = bank == "smbc"   ? job::Bank::kSmbc
-                 : bank == "mufg" ? job::Bank::kMufg
-                                  : job::Bank::kMizuho;
+  options.bank = app::FindBank(bank).value_or(0);
   outcome.options = options;
   return outcome;
 }

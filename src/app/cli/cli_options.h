@@ -1,5 +1,6 @@
 // The command line of the tool:
-//   tenrovel --bank mizuho|smbc|mufg (--pref NAME_OR_CODE ... | --all) [-o OUT.csv] [--force]
+//   tenrovel --bank KEY (--pref NAME_OR_CODE ... | --all) [-o OUT.csv] [--force]
+// where KEY is a bank's key from the bank table (mizuho, smbc, mufg).
 #pragma once
 
 #include <array>
@@ -7,13 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "job/bank.h"
 #include "job/prefectures.h"
 
 namespace tenrovel::cli {
 
 struct CliOptions {
-  job::Bank bank = job::Bank::kMizuho;
+  std::size_t bank = 0;                               // an index into the bank table
   std::array<bool, job::kPrefectureCount> checked{};  // in list order
   std::string output_utf8;  // empty: the proposed name in the current folder
   bool force = false;

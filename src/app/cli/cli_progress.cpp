@@ -1,5 +1,7 @@
 #include "app/cli/cli_progress.h"
 
+#include <utility>
+
 #include "job/my_thread.h"
 #include "job/status_line.h"
 #include "platform/codepage.h"
@@ -7,7 +9,8 @@
 
 namespace tenrovel::cli {
 
-CliProgress::CliProgress(job::Bank bank, bool terminal) : bank_(bank), terminal_(terminal) {}
+CliProgress::CliProgress(std::string bank_caption, bool terminal)
+    : bank_caption_(std::move(bank_caption)), terminal_(terminal) {}
 
 void CliProgress::OnInitProgress(job::TMyThread& worker) {
   maximum_ = worker.Fields().PrefCount;
@@ -20,7 +23,7 @@ void CliProgress::OnStepProgress(job::TMyThread&) {
 }
 
 void CliProgress::OnShowItemStatus(job::TMyThread& worker) {
-  Show(platform::Cp932ToUtf8(job::StatusLine(job::BankCaption(bank_), worker.Fields())));
+  Show(platform::Cp932ToUtf8(job::StatusLine(bank_caption_, worker.Fields())));
 }
 
 void CliProgress::OnFinishJob(job::TMyThread&) {

@@ -5,14 +5,14 @@
 
 #include <string>
 
-#include "job/bank.h"
 #include "job/job_callbacks.h"
 
 namespace tenrovel::cli {
 
 class CliProgress final : public job::JobCallbacks {
  public:
-  CliProgress(job::Bank bank, bool terminal);
+  // `bank_caption`: CP932, the bank's caption in the window.
+  CliProgress(std::string bank_caption, bool terminal);
 
   void OnInitProgress(job::TMyThread& worker) override;
   void OnStepProgress(job::TMyThread& worker) override;
@@ -24,7 +24,7 @@ class CliProgress final : public job::JobCallbacks {
  private:
   void Show(const std::string& status_utf8);
 
-  const job::Bank bank_;
+  const std::string bank_caption_;
   const bool terminal_;
   int maximum_ = 0;
   int position_ = 0;

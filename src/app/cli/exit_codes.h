@@ -9,7 +9,6 @@ enum ExitCode : int {
   kExitCancelled = 2,      // stopped by Ctrl-C or SIGTERM (rows written before stay)
   kExitUnreachable = 3,    // no row, and a download failed (refused, HTTP error, cut short)
   kExitUsage = 64,         // bad arguments
-  kExitUnavailable = 69,   // the chosen bank's source does not exist yet
   kExitInternal = 70,      // an unexpected internal error (a fault of ours)
   kExitCannotCreate = 73,  // the output file exists (without --force) or cannot be written
 };

@@ -12,7 +12,8 @@
 #include <exception>
 #include <string>
 
-#include "app/program_sources.h"
+#include "app/bank_table.h"
+#include "app/program_downloader.h"
 #include "app/site_config_loader.h"
 #include "app/win32/callback_guard.h"
 #include "app/win32/main_window.h"
@@ -34,7 +35,7 @@ TFrmMain::Config WindowConfig() {
   // Unusable host settings keep their defaults; the window has no place to
   // report them, and a job then simply finds nothing.
   config.sites = LoadSiteConfig(files.settings_file);
-  config.sources = ProgramSources();
+  config.banks = Banks();
   config.download = ProgramDownloader();
   return config;
 }

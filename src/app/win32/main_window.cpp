@@ -301,9 +301,7 @@ void MainWindow::OnCommand(int id, int code) {
     case kIdRdShop3:
       // Also sent when the arrow keys move the focus (and the check) in the group.
       if (code == BN_CLICKED && button_checked(id)) {
-        frm_->UserSelectBank(id == kIdRdShop1   ? job::Bank::kMizuho
-                             : id == kIdRdShop2 ? job::Bank::kSmbc
-                                                : job::Bank::kMufg);
+        frm_->UserSelectBank(static_cast<std::size_t>(id - kIdRdShop1));
       }
       break;
     case kIdChkArea:
