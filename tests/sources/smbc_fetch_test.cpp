@@ -150,16 +150,6 @@ TEST(FetchSmbcPrefecture, ReadsListPagesUpToTheHitCount) {
   }
 }
 
-TEST(FetchSmbcPrefecture, ListTargetNamesTheConfiguredHostWithItsPort) {
-  SmbcContext context;
-  context.answers[SearchUrl()] = SearchPage(1);
-  context.Run({kTokyo});
-  ASSERT_EQ(context.requests.size(), 2U);
-  EXPECT_NE(context.requests[1].find("%26PARENT_HTTP_HOST%3Dsmbc.test:8080&zdccnt=1&enc=UTF8"),
-            std::string::npos)
-      << context.requests[1];
-}
-
 TEST(FetchSmbcPrefecture, AFailedDownloadNeverReadsTheAnswerBeforeIt) {
   SmbcContext context;
   context.answers[SearchUrl()] = SearchPage(3);
@@ -234,18 +224,6 @@ TEST(ExtractSmbcDetail, LooksUpOnlyAddressesWithoutAPostalCode) {
     EXPECT_EQ(rows[0].substr(0, rows[0].find(Sjis("東京都")) - 3),
               "\"\",\"\",\"104\",\"\",\"" + Sjis(c.column5));
   }
-}
-
-TEST(ExtractSmbcDetail, QuotesInsideValuesAreDoubled) {
-  SmbcContext context;
-  context.answers[SearchUrl()] = SearchPage(1);
-  context.answers[ListUrl(1)] = ListPage({"1"});
-  context.answers[DetailUrl("1")] = "<th>名称</th>\n<td>丸の内\"Plaza\",出張所<br>\"</td>\n</tr>\n";
-  context.Run({kTokyo});
-  const Lines& rows = context.rows;
-  ASSERT_EQ(rows.size(), 1U);
-  EXPECT_EQ(rows[0].substr(0, rows[0].find(",\"\",")),
-            Sjis("\"丸の内\"\"Plaza\"\",出張所\",\"\"\"\""));
 }
 
 TEST(FetchSmbcPrefecture, StopRequestEndsAfterTheCurrentLocation) {

@@ -34,23 +34,6 @@ TEST(SmbcRequest, UrlEncodingIsBytewise) {
     EXPECT_EQ(UrlEncode(text), encoded) << text;
 }
 
-TEST(SmbcRequest, PathsAndQueriesAreFixedAroundTheirValues) {
-  const std::string keyword = SmbcSearchKeyword(Sjis("東京都"));
-  EXPECT_EQ(SmbcSearchPath(keyword),
-            "/smt/smbcbank/search_fw.htm?keyword=%E6%9D%B1%E4%BA%AC%E9%83%BD&condSum2=on"
-            "&cond7=COL_29%3A1");
-  EXPECT_EQ(
-      SmbcListPath(keyword, 2, "127.0.0.1:8080"),
-      "/smt/smbcbank/zdcemaphttp2.cgi?target=http%3A%2F%2F127.0.0.1%2Fsmt%2Fsmbcbank%2F"
-      "search_fw_list.htm%3Fkeyword%3D%2525E6%25259D%2525B1%2525E4%2525BA%2525AC%2525E9%252583"
-      "%2525BD%26pg%3D2%26cond7%3DCOL_29%253A1%26count5%3D3%26count1%3D1%26count2%3D11"
-      "%26target%3D5%26https_req%3D1%26PARENT_HTTP_HOST%3D127.0.0.1:8080&zdccnt=1&enc=UTF8"
-      "&encodeflg=1");
-  EXPECT_EQ(SmbcDetailPath("0101"), "/smt/smbcbank/inf/0101/");
-  EXPECT_EQ(PostalLookupPath(Sjis("東京都港区")),
-            "/PostanWs.aspx?inputWords=%E6%9D%B1%E4%BA%AC%E9%83%BD%E6%B8%AF%E5%8C%BA");
-}
-
 TEST(SmbcRequest, ParentHostIsTheConfiguredAuthority) {
   const std::pair<std::string_view, std::string_view> cases[] = {
       {"https://www.e-map.ne.jp", "www.e-map.ne.jp"},
