@@ -63,9 +63,9 @@ void TFrmMain::FormCreate() {
   view_.SetStatusText(status_text_);
 
   // ITaskbarList3 exists from Windows 7 on.
-  TaskbarReady = false;
+  fields_.TaskbarReady = false;
   if (IsWindows7OrLater(view_.GetOsVersion()))
-    TaskbarReady = view_.InitializeTaskbarAPI();
+    fields_.TaskbarReady = view_.InitializeTaskbarAPI();
 }
 
 void TFrmMain::FormShow() {
@@ -86,7 +86,8 @@ bool TFrmMain::FormCloseQuery() {
     const int answer = view_.ShowMessageBox(texts.msg_close_question, texts.caption_close,
                                             kMbYesNo | kMbIconQuestion | kMbTopmost);
     if (answer == kIdYes) {
-      JobStatus = JobStatus == kJobCloseRequested ? kJobExitAfterWorker : kJobCloseRequested;
+      fields_.JobStatus =
+          fields_.JobStatus == kJobCloseRequested ? kJobExitAfterWorker : kJobCloseRequested;
       btnCancelClick();
     }
     // The program ends by itself through FinishJob once the worker has ended.

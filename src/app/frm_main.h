@@ -33,6 +33,16 @@ namespace tenrovel::app {
 
 class TFrmMain final : private job::JobCallbacks {
  public:
+  // The window's fields that the job-control rules name.
+  struct WindowFields {
+    int JobStatus = 0;  // the job status code (app/job_status.h)
+    // The worker of the current job; null when none, or once its end is handled.
+    job::TMyThread* Worker = nullptr;
+    std::filesystem::path OutputPath;
+    bool TaskbarReady = false;                          // the taskbar button can show progress
+    ScreenCursor SavedCursor = ScreenCursor::kDefault;  // restored when the job ends
+  };
+
   struct Config {
     std::filesystem::path settings_file;  // "rvl.ini"
     std::filesystem::path temp_file;      // "tmp.dat"
@@ -76,11 +86,7 @@ class TFrmMain final : private job::JobCallbacks {
   std::size_t SelectedBank() const;
   const ProgressBarState& Progress() const { return progress_; }
   const std::string& StatusText() const { return status_text_; }
-  int GetJobStatus() const { return JobStatus; }
-  const std::filesystem::path& GetOutputPath() const { return OutputPath; }
-  bool IsTaskbarReady() const { return TaskbarReady; }
-  // The worker of the current job (`Worker`), null when none or its end is handled.
-  const job::TMyThread* CurrentWorker() const { return Worker; }
+  const WindowFields& Fields() const { return fields_; }
   // Whether a worker thread still has to end (or to be joined).
   bool HasWorkerThread() const { return static_cast<bool>(thread_); }
 
@@ -122,11 +128,7 @@ class TFrmMain final : private job::JobCallbacks {
   ProgressBarState progress_;
   std::string status_text_;
 
-  int JobStatus = 0;
-  job::TMyThread* Worker = nullptr;
-  std::filesystem::path OutputPath;
-  bool TaskbarReady = false;
-  ScreenCursor SavedCursor = ScreenCursor::kDefault;
+  WindowFields fields_;
 
   std::unique_ptr<job::TMyThread> thread_;  // owns the worker until it is joined
   bool thread_end_seen_ = false;

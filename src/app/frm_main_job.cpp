@@ -30,7 +30,7 @@ void TFrmMain::btnActionClick() {
   const BankRow& bank = config_.banks[SelectedBank()];
 
   const std::string proposal = DefaultOutputFileName(bank.facts);
-  OutputPath = PathFromCp932(proposal);
+  fields_.OutputPath = PathFromCp932(proposal);
   SaveDialogRequest dialog;
   dialog.title = texts.save_title;
   dialog.filter = texts.save_filter;
@@ -38,15 +38,15 @@ void TFrmMain::btnActionClick() {
   const auto chosen = view_.ShowSaveDialog(dialog);
   if (!chosen)
     return;
-  OutputPath = WithCsvExtension(*chosen);
+  fields_.OutputPath = WithCsvExtension(*chosen);
 
-  if (platform::FileExists(OutputPath) && !platform::DeleteFileAt(OutputPath)) {
+  if (platform::FileExists(fields_.OutputPath) && !platform::DeleteFileAt(fields_.OutputPath)) {
     view_.ShowMessageBox(texts.msg_file_in_use, texts.caption_error, kInformation);
     return;
   }
 
-  JobStatus = kJobStarted;
-  SavedCursor = view_.GetScreenCursor();
+  fields_.JobStatus = kJobStarted;
+  fields_.SavedCursor = view_.GetScreenCursor();
   view_.SetScreenCursor(ScreenCursor::kAppStarting);
 
   SetSelectionEnabled(false);
@@ -61,7 +61,7 @@ void TFrmMain::btnActionClick() {
   SetStatusText(texts.status_fetching);
   view_.Repaint();
 
-  if (Worker == nullptr)
+  if (fields_.Worker == nullptr)
     StartWorker();
 }
 
@@ -71,56 +71,56 @@ void TFrmMain::StartWorker() {
   request.bank = bank.facts;
   request.source = bank.source;
   request.checked = area_checked_;
-  request.output_path = OutputPath;
+  request.output_path = fields_.OutputPath;
   request.temp_path = config_.temp_file;
   request.sites = config_.sites;
   request.download = config_.download;
   job::JobCallbacks& callbacks = *this;
   thread_ = std::make_unique<job::TMyThread>(std::move(request), ui_, callbacks);
   thread_end_seen_ = false;
-  Worker = thread_.get();
+  fields_.Worker = thread_.get();
   thread_->Start();
 }
 
 void TFrmMain::btnCancelClick(job::TMyThread* sender) {
   if (sender != nullptr) {
-    if (sender != Worker) {
+    if (sender != fields_.Worker) {
       EndOfDetachedWorker();
       return;
     }
     thread_end_seen_ = true;
   }
-  const job::TMyThread* worker = sender != nullptr ? sender : Worker;
+  const job::TMyThread* worker = sender != nullptr ? sender : fields_.Worker;
   const bool running = worker != nullptr && worker->Fields().JobRunning;
 
-  if (JobStatus == kJobStarted && running) {
+  if (fields_.JobStatus == kJobStarted && running) {
     const WindowTexts& texts = Texts();
     const int answer = view_.ShowMessageBox(texts.msg_cancel_question, texts.caption_cancel,
                                             kMbYesNo | kMbIconQuestion);
     if (answer == kIdYes) {
-      JobStatus = kJobCancelled;
-      if (Worker != nullptr)
-        Worker->RequestStop();
+      fields_.JobStatus = kJobCancelled;
+      if (fields_.Worker != nullptr)
+        fields_.Worker->RequestStop();
     }
-  } else if (JobStatus == kJobStarted) {
-    Worker = nullptr;
+  } else if (fields_.JobStatus == kJobStarted) {
+    fields_.Worker = nullptr;
     const int rows = worker != nullptr ? worker->Fields().RowWritten.load() : job::kNoRowWritten;
     if (worker != nullptr && worker->Fields().OutputOpenFailed)
-      JobStatus = kJobOutputUnavailable;
+      fields_.JobStatus = kJobOutputUnavailable;
     else if (rows == job::kNoRowWritten)
-      JobStatus = kJobNothingFound;
+      fields_.JobStatus = kJobNothingFound;
     else if (rows == job::kSiteUnreachable)
-      JobStatus = kJobSiteUnreachable;
-    FinishJob(JobStatus);
-  } else if (JobStatus == kJobCloseRequested && running) {
-    if (Worker != nullptr)
-      Worker->RequestStop();
-    JobStatus = kJobExitAfterWorker;
+      fields_.JobStatus = kJobSiteUnreachable;
+    FinishJob(fields_.JobStatus);
+  } else if (fields_.JobStatus == kJobCloseRequested && running) {
+    if (fields_.Worker != nullptr)
+      fields_.Worker->RequestStop();
+    fields_.JobStatus = kJobExitAfterWorker;
   } else {
     // Cancel pressed again while the job stops, or the worker has ended
     // after a cancel or a close request.
-    Worker = nullptr;
-    FinishJob(JobStatus);
+    fields_.Worker = nullptr;
+    FinishJob(fields_.JobStatus);
   }
 }
 
@@ -134,7 +134,7 @@ void TFrmMain::EndOfDetachedWorker() {
 
 void TFrmMain::FinishJob(int status) {
   const WindowTexts& texts = Texts();
-  view_.SetScreenCursor(SavedCursor);
+  view_.SetScreenCursor(fields_.SavedCursor);
   switch (status) {
     case kJobStarted: {
       view_.Beep(kMbIconQuestion);
@@ -143,8 +143,8 @@ void TFrmMain::FinishJob(int status) {
           view_.ShowMessageBox(texts.msg_completed, texts.caption_finished,
                                kMbYesNo | kMbIconQuestion | kMbDefButton2 | kMbTopmost);
       if (answer == kIdYes) {
-        if (platform::FileExists(OutputPath))
-          view_.ShellOpen(OutputPath);
+        if (platform::FileExists(fields_.OutputPath))
+          view_.ShellOpen(fields_.OutputPath);
         else
           view_.ShowMessageBox(texts.msg_file_not_found, texts.caption_error, kInformation);
       }
@@ -168,7 +168,7 @@ void TFrmMain::FinishJob(int status) {
     default:  // cancelled, or a code without a message
       break;
   }
-  if (TaskbarReady)
+  if (fields_.TaskbarReady)
     view_.SetTaskbarProgressState(TTaskBarProgressState::tbpsNone);
 
   SetStatusText("");
@@ -189,26 +189,26 @@ void TFrmMain::ReapWorker() {
 }
 
 void TFrmMain::OnInitProgress(job::TMyThread& worker) {
-  if (&worker != Worker)
+  if (&worker != fields_.Worker)
     return;
   SetProgress({0, 0, worker.Fields().PrefCount, 1, progress_.visible});
 }
 
 void TFrmMain::OnStepProgress(job::TMyThread& worker) {
-  if (&worker != Worker)
+  if (&worker != fields_.Worker)
     return;
   ProgressBarState bar = progress_;
   bar.position += bar.step;
   if (bar.position > bar.max)  // as a Windows progress bar, it starts over
     bar.position = bar.min;
   SetProgress(bar);
-  if (TaskbarReady)
+  if (fields_.TaskbarReady)
     view_.SetTaskbarProgressValue(static_cast<std::uint64_t>(bar.position),
                                   static_cast<std::uint64_t>(bar.max));
 }
 
 void TFrmMain::OnShowItemStatus(job::TMyThread& worker) {
-  if (&worker != Worker)
+  if (&worker != fields_.Worker)
     return;
   SetStatusText(job::StatusLine(CheckedBankCaption(), worker.Fields()));
 }

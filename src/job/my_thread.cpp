@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 #include "job/prefectures.h"
@@ -132,7 +133,7 @@ void TMyThread::WriteRow(std::string_view row) {
 }
 
 bool TMyThread::DownloadToFile(const std::string& url, const std::filesystem::path& path) {
-  const DownloadOutcome outcome = request_.download(url, path, &stop_);
+  const platform::DownloadResult outcome = request_.download(url, path, &stop_);
   if (!outcome.ok && !Terminated()) {
     download_failed_ = true;
     report_.download_failures.push_back({fields_.CurrentPrefName, url, outcome.error});
@@ -145,7 +146,7 @@ void TMyThread::Pause(std::chrono::milliseconds fixed) {
   auto left = std::chrono::milliseconds(static_cast<long long>(fixed.count() * scale));
   while (left.count() > 0 && !Terminated()) {
     const auto slice = std::min(left, kPauseSlice);
-    platform::SleepFor(slice);
+    std::this_thread::sleep_for(slice);
     left -= slice;
   }
 }

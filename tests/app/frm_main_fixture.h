@@ -40,7 +40,7 @@ class FrmMainFixture : public ::testing::Test {
     ResetView();
     config.download = [](const std::string&, const std::filesystem::path&,
                          const std::atomic<bool>*) {
-      return job::DownloadOutcome{false, "refused"};
+      return platform::DownloadResult{false, "refused"};
     };
   }
 

@@ -111,7 +111,7 @@ TEST_F(FrmMainTest, TaskbarProgressFromWindows7On) {
     screen.taskbar_api = c.api;
     TFrmMain window(screen, ui, config);
     window.FormCreate();
-    EXPECT_EQ(window.IsTaskbarReady(), c.ready) << c.version.major << "." << c.version.minor;
+    EXPECT_EQ(window.Fields().TaskbarReady, c.ready) << c.version.major << "." << c.version.minor;
     EXPECT_EQ(screen.taskbar_inits, IsWindows7OrLater(c.version) ? 1 : 0);
   }
 }
@@ -174,8 +174,8 @@ TEST_F(FrmMainTest, ACompletedJobOffersToOpenItsFile) {
   Start("report");
 
   // Running: selection locked, cancel possible, work cursor.
-  EXPECT_EQ(frm->GetJobStatus(), kJobStarted);
-  EXPECT_EQ(frm->GetOutputPath(), folder.path() / "report.csv");
+  EXPECT_EQ(frm->Fields().JobStatus, kJobStarted);
+  EXPECT_EQ(frm->Fields().OutputPath, folder.path() / "report.csv");
   EXPECT_FALSE(view.Of(Control::btnAction).enabled);
   EXPECT_FALSE(view.Of(Control::lstArea).enabled);
   EXPECT_TRUE(view.Of(Control::btnCancel).enabled);
@@ -229,7 +229,7 @@ TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
     Select({3});
     Start("x.csv");
     RunToEnd();
-    EXPECT_EQ(frm->GetJobStatus(), c.status);
+    EXPECT_EQ(frm->Fields().JobStatus, c.status);
     EXPECT_EQ(view.boxes, Boxes{c.box});
     ExpectRestored();
     frm.reset();
@@ -269,7 +269,7 @@ TEST_F(FrmMainTest, CancelAnsweredYesEndsTheJobAfterTheCurrentPrefecture) {
   When("岩手県", 1, [&] {
     view.answers.push_back(kIdYes);
     frm->btnCancelClick();
-    EXPECT_EQ(frm->GetJobStatus(), kJobCancelled);
+    EXPECT_EQ(frm->Fields().JobStatus, kJobCancelled);
   });
   Start();
   RunToEnd();
@@ -277,7 +277,7 @@ TEST_F(FrmMainTest, CancelAnsweredYesEndsTheJobAfterTheCurrentPrefecture) {
   EXPECT_EQ(view.boxes, Boxes{kCancelBox});
   EXPECT_EQ(view.taskbar_states,
             std::vector<TTaskBarProgressState>{TTaskBarProgressState::tbpsNone});
-  EXPECT_TRUE(frm->CurrentWorker() == nullptr);
+  EXPECT_TRUE(frm->Fields().Worker == nullptr);
   ExpectRestored();
 }
 
@@ -303,7 +303,7 @@ TEST_F(FrmMainTest, CancelAnsweredNoLetsTheJobGoOn) {
   When("岩手県", 1, [&] {
     view.answers.push_back(kIdNo);
     frm->btnCancelClick();
-    EXPECT_EQ(frm->GetJobStatus(), kJobStarted);
+    EXPECT_EQ(frm->Fields().JobStatus, kJobStarted);
   });
   view.answers = {kIdNo};  // the completion question
   Start();
@@ -323,7 +323,7 @@ TEST_F(FrmMainTest, ASecondCancelReturnsToIdleButTheStartWaitsForTheWorker) {
     frm->btnCancelClick();
     When("岩手県", 2, [&] {
       frm->btnCancelClick();  // JobStatus 2, the worker still running
-      EXPECT_TRUE(frm->CurrentWorker() == nullptr);
+      EXPECT_TRUE(frm->Fields().Worker == nullptr);
       EXPECT_TRUE(view.Of(Control::lstArea).enabled);
       EXPECT_FALSE(view.Of(Control::btnCancel).enabled);
       start_enabled_before_the_end = view.Of(Control::btnAction).enabled;
@@ -344,7 +344,7 @@ TEST_F(FrmMainTest, ClosingDuringAJobAnsweredYesEndsTheProgramOnceTheWorkerHasEn
   When("岩手県", 1, [&] {
     view.answers.push_back(kIdYes);
     EXPECT_FALSE(frm->FormCloseQuery());
-    EXPECT_EQ(frm->GetJobStatus(), kJobExitAfterWorker);
+    EXPECT_EQ(frm->Fields().JobStatus, kJobExitAfterWorker);
     EXPECT_FALSE(view.ended);
   });
   Start();
@@ -362,7 +362,7 @@ TEST_F(FrmMainTest, ClosingDuringAJobAnsweredNoLetsTheJobGoOn) {
   When("青森県", 1, [&] {
     view.answers.push_back(kIdNo);
     EXPECT_FALSE(frm->FormCloseQuery());
-    EXPECT_EQ(frm->GetJobStatus(), kJobStarted);
+    EXPECT_EQ(frm->Fields().JobStatus, kJobStarted);
   });
   view.answers = {kIdNo};  // the completion question
   Start();

@@ -86,7 +86,7 @@ class DriverTest : public ::testing::Test {
     request.sites.delay_scale = 0;
     // A URL containing "fail" fails; any other one stores its text.
     request.download = [](const std::string& url, const fs::path& path,
-                          const std::atomic<bool>* stop) -> DownloadOutcome {
+                          const std::atomic<bool>* stop) -> platform::DownloadResult {
       if (*stop)
         return {false, "cancelled"};
       if (url.find("fail") != std::string::npos)
