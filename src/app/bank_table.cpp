@@ -1,3 +1,5 @@
+// The rows of the bank table. Their texts are written here in UTF-8 and
+// converted to CP932 once, when the table is first used.
 #include "app/bank_table.h"
 
 #include <initializer_list>

@@ -27,29 +27,16 @@ TEST(BankTable, EveryRowHoldsItsBanksFacts) {
     job::SourcePauses pauses;
     bool keeps_download;
   };
+  constexpr auto kCode = SourceArgument::kPrefectureCode;
+  constexpr auto kName = SourceArgument::kPrefectureName;
+  constexpr auto kEvery = CsvQuoting::kEveryField;
+  // clang-format off
   const Row rows[kBankCount] = {
-      {"mizuho",
-       "みずほ銀行 店舗",
-       "みずほ銀行店舗一覧.csv",
-       SourceArgument::kPrefectureCode,
-       CsvQuoting::kEveryField,
-       {300ms, 0ms},
-       false},
-      {"smbc",
-       "三井住友銀行 店舗",
-       "三井住友銀行店舗一覧.csv",
-       SourceArgument::kPrefectureName,
-       CsvQuoting::kEveryField,
-       {300ms, 0ms},
-       false},
-      {"mufg",
-       "三菱UFJ銀行 店舗",
-       "三菱UFJ銀行店舗一覧.csv",
-       SourceArgument::kPrefectureCode,
-       CsvQuoting::kMinimal,
-       {300ms, 500ms},
-       true},
+      {"mizuho", "みずほ銀行 店舗", "みずほ銀行店舗一覧.csv", kCode, kEvery, {300ms, 0ms}, false},
+      {"smbc", "三井住友銀行 店舗", "三井住友銀行店舗一覧.csv", kName, kEvery, {300ms, 0ms}, false},
+      {"mufg", "三菱UFJ銀行 店舗", "三菱UFJ銀行店舗一覧.csv", kCode, CsvQuoting::kMinimal, {300ms, 500ms}, true},
   };
+  // clang-format on
   const auto headers =
       platform::ReadFileBytes(TENROVEL_SOURCE_DIR "/tests/app/expected/header_rows.csv");
   ASSERT_TRUE(headers.has_value());

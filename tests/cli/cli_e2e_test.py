@@ -26,19 +26,12 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 EXPECTED = os.path.join(HERE, "expected")
 MIZUHO_PATH = "/map/uc/PoiAttr"
 DETAIL_BASE = "https://detail.example"
-MIZUHO_HEADER = ('"名称","名称カナ","母店・店番号","店舗形態","郵便番号","住所","アクセス方法","電話番号",'
-                 '"駐車場有無","平日ATM営業時間","土曜日ATM営業時間","日曜日ATM営業時間",'
-                 '"祝日・振替休日ATM営業時間","通帳繰越機有無","取扱商品","緯度（世界測地系）",'
-                 '"経度（世界測地系）","詳細ページURL"\r\n').encode("cp932")
 SMBC_PATH = "/smt/smbcbank/"
 POSTAL_PATH = "/PostanWs.aspx"
-SMBC_HEADER = ('"名称","名称かな","店番号","店舗形態","郵便番号","住所","電話番号","平日ATM営業時間",'
-               '"土曜ATM営業時間","日曜ATM営業時間","設備情報","サービス・その他","緯度（世界測地系）",'
-               '"経度（世界測地系）","詳細ページURL"\r\n').encode("cp932")
 MUFG_PATH = "/report/data.txt"
-MUFG_HEADER = ('"名称","名称かな","母店・店番号","郵便番号","住所","アクセス方法","電話番号","駐車場有無",'
-               '"平日ATM営業時間","土曜日ATM営業時間","日・祝日ATM営業時間","取扱商品・サービス",'
-               '"緯度（世界測地系）","経度（世界測地系）","詳細ページURL"\r\n').encode("cp932")
+# Line 1 of each bank's file, in the bank table's order, CR LF included.
+with open(os.path.join(HERE, "..", "app", "expected", "header_rows.csv"), "rb") as f:
+    MIZUHO_HEADER, SMBC_HEADER, MUFG_HEADER = f.read().splitlines(keepends=True)
 
 
 def simulator_url():

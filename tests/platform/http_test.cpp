@@ -165,16 +165,14 @@ TEST_F(HttpGetToFileTest, ChunkedBodyCutOffFails) {
 }
 
 TEST_F(HttpGetToFileTest, FailureCreatesNoFile) {
-  const DownloadResult result = HttpGetToFile(sim_.Url("/test/status?code=500"), destination_);
-  EXPECT_FALSE(result.ok);
-  EXPECT_TRUE(FolderEntries(folder_.path()).empty());
-}
-
-TEST_F(HttpGetToFileTest, MissingFolderFails) {
-  const DownloadResult result =
-      HttpGetToFile(sim_.Url("/test/bytes?n=10"), folder_.path() / "missing" / "tmp.dat");
-  EXPECT_FALSE(result.ok);
-  EXPECT_TRUE(FolderEntries(folder_.path()).empty());
+  const std::pair<std::string, fs::path> cases[] = {
+      {"/test/status?code=500", destination_},
+      {"/test/bytes?n=10", folder_.path() / "missing" / "tmp.dat"},
+  };
+  for (const auto& [target, destination] : cases) {
+    EXPECT_FALSE(HttpGetToFile(sim_.Url(target), destination).ok) << target;
+    EXPECT_TRUE(FolderEntries(folder_.path()).empty()) << target;
+  }
 }
 
 TEST_F(HttpGetToFileTest, DestinationWithJapaneseNames) {

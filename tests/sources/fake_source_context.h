@@ -40,14 +40,13 @@ class FakeSourceContext : public job::SourceContext {
   bool download_failed = false;
   std::chrono::milliseconds paused{0};  // all pauses together, unscaled
 
-  // Calls `source` for each prefecture (list index) with its code, or with
-  // its name when `by_name`; the counters start at 0 for each, and a stop
-  // request ends the loop.
-  void Run(const job::SourceEntry& source, const std::vector<std::size_t>& prefs,
-           bool by_name = false) {
+  // Calls `source` for each prefecture (list index) with what the bank's
+  // source is given; the counters start at 0 for each, a stop request ends.
+  void Run(const job::SourceEntry& source, const std::vector<std::size_t>& prefs) {
     for (const std::size_t i : prefs) {
       fields_.CurrentPrefName = job::PrefectureNames().at(i);
       fields_.PrefItemTotal = fields_.PrefItemDone = 0;
+      const bool by_name = bank_.argument == job::SourceArgument::kPrefectureName;
       source(*this, by_name ? fields_.CurrentPrefName : job::PrefectureCode(i));
       if (stop_)
         break;

@@ -39,37 +39,35 @@ struct MizuhoContext : testing::FakeSourceContext {
 const job::SourceEntry kSource = &FetchMizuhoPrefecture;
 using Lines = std::vector<std::string>;
 
-TEST(FetchMizuhoPrefecture, ReadsNoMoreRecordsThanTheHitCount) {
-  MizuhoContext context;
-  context.answers[Url("13", 1)] = Answer(2, 1, 10);
-  context.Run(kSource, {12});
-  ASSERT_EQ(context.rows.size(), 2U);
-  EXPECT_EQ(context.rows[0].substr(0, 5), "\"R1\",");
-  EXPECT_EQ(context.requests.size(), 1U);
-  EXPECT_EQ(context.statuses, (Lines{"東京都 1/2", "東京都 2/2"}));
-  EXPECT_EQ(context.paused, std::chrono::milliseconds(300)) << "after the download";
-}
-
 TEST(FetchMizuhoPrefecture, ReadsAnswerAfterAnswerUpToTheHitCount) {
-  MizuhoContext context;
-  context.answers[Url("13", 1)] = Answer(23, 1, 10);
-  context.answers[Url("13", 11)] = Answer(23, 11, 10);
-  context.answers[Url("13", 21)] = Answer(23, 21, 3);
-  context.Run(kSource, {12});
-  EXPECT_EQ(context.rows.size(), 23U);
-  EXPECT_EQ(context.requests, (Lines{Url("13", 1), Url("13", 11), Url("13", 21)}));
-  EXPECT_EQ(context.statuses.size(), 23U);
-  EXPECT_EQ(context.statuses.back(), "東京都 23/23");
-}
-
-TEST(FetchMizuhoPrefecture, StopsWhenAnAnswerHasNoRecord) {
-  MizuhoContext context;
-  context.answers[Url("13", 1)] = Answer(25, 1, 10);
-  context.answers[Url("13", 11)] = Answer(25, 11, 0);
-  context.Run(kSource, {12});
-  EXPECT_EQ(context.rows.size(), 10U);
-  EXPECT_EQ(context.requests.size(), 2U);
-  EXPECT_EQ(context.statuses.back(), "東京都 10/25");
+  struct Answered {
+    int start, hits, records;
+  };
+  struct Case {
+    std::vector<Answered> answers;
+    std::size_t rows;
+    const char* last_status;
+  };
+  const Case cases[] = {
+      {{{1, 2, 10}}, 2, "東京都 2/2"},  // fewer hits than records
+      {{{1, 23, 10}, {11, 23, 10}, {21, 23, 3}}, 23, "東京都 23/23"},
+      {{{1, 25, 10}, {11, 25, 0}}, 10, "東京都 10/25"},  // an answer without a record ends it
+  };
+  for (const Case& c : cases) {
+    MizuhoContext context;
+    Lines urls;
+    for (const Answered& a : c.answers) {
+      urls.push_back(Url("13", a.start));
+      context.answers[urls.back()] = Answer(a.hits, a.start, a.records);
+    }
+    context.Run(kSource, {12});
+    ASSERT_EQ(context.rows.size(), c.rows) << c.last_status;
+    EXPECT_EQ(context.rows[0].substr(0, 5), "\"R1\",");
+    EXPECT_EQ(context.requests, urls);
+    EXPECT_EQ(context.statuses.size(), c.rows) << "one refresh per record";
+    EXPECT_EQ(context.statuses.back(), c.last_status);
+    EXPECT_EQ(context.paused, std::chrono::milliseconds(300) * urls.size()) << "after each answer";
+  }
 }
 
 TEST(FetchMizuhoPrefecture, AFailedDownloadNeverReadsAStaleAnswer) {

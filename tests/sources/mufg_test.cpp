@@ -57,19 +57,14 @@ TEST(IsMufgPrefectureLine, BytesTwoAndThreeHoldTheCode) {
     bool kept;
   };
   const Case cases[] = {
-      {"\"13\",a", "13", true},
-      {"13,a", "13", false},  // without the leading byte the code is one
-                              // byte early
-      {"x13,a", "13", true},  // any leading byte will do
-      {"\"14\",a", "13", false},
-      {"\"131\",a", "13", true},  // bytes 2 and 3 only, not the whole
-                                  // field
-      {"\"ab\",x", "AB", true},   // letter case is ignored
-      {"\"Ab\",x", "aB", true},
-      {"\"ac\",x", "AB", false},
-      {"\"1", "13", false},
-      {"\"", "13", false},
-      {"", "13", false},
+      {"\"13\",a", "13", true},  {"13,a", "13", false},      // without a leading byte the code is a
+                                                             // byte early
+      {"x13,a", "13", true},                                 // any leading byte will do
+      {"\"14\",a", "13", false}, {"\"131\",a", "13", true},  // bytes 2 and 3 only, not the whole
+                                                             // field
+      {"\"ab\",x", "AB", true},                              // letter case is ignored
+      {"\"Ab\",x", "aB", true},  {"\"ac\",x", "AB", false}, {"\"1", "13", false},
+      {"\"", "13", false},       {"", "13", false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(IsMufgPrefectureLine(c.line, c.code), c.kept) << c.line << " / " << c.code;

@@ -61,7 +61,7 @@ struct SmbcContext : testing::FakeSourceContext {
     sites.smbc_url = kBase;
     sites.postal_url = kPostalBase;
   }
-  void Run(const std::vector<std::size_t>& prefs) { FakeSourceContext::Run(kSource, prefs, true); }
+  void Run(const std::vector<std::size_t>& prefs) { FakeSourceContext::Run(kSource, prefs); }
 };
 
 using Lines = std::vector<std::string>;

@@ -1,3 +1,5 @@
+// platform/console.h on POSIX: arguments and output as the bytes they are,
+// SIGINT and SIGTERM turned into the interrupt flag.
 #include <signal.h>
 #include <unistd.h>
 

@@ -1,3 +1,5 @@
+// platform/console.h on Windows: the wide command line, wide text on the
+// console, and the console's control events turned into the interrupt flag.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>

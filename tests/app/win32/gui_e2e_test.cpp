@@ -337,27 +337,6 @@ TEST_F(GuiTest, SmbcJobWritesTheFileOfTheCommandLineTool) {
   EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
 }
 
-TEST_F(GuiTest, StartWithoutPrefectureOnlyShowsTheError) {
-  WriteSettings("[Config]\r\nSelShop=1\r\nArea=" + kNoPrefecture + "\r\n");
-  Process process(exe_);
-  const HWND window = Open(process);
-  ASSERT_NE(window, nullptr);
-  EXPECT_TRUE(IsChecked(Item(window, kIdRdShop2)));
-  EXPECT_FALSE(IsChecked(Item(window, kIdRdShop1)));
-
-  PressButton(window, kIdBtnAction);
-  const HWND error = WaitForDialog(process.id(), L"Error", kStepTimeout);
-  ASSERT_NE(error, nullptr);
-  EXPECT_EQ(Utf8(MessageBoxText(error)), "都道府県は１つ以上を選択してください。");
-  EXPECT_TRUE(TopWindows(process.id(), L"#32770", kSaveTitle).empty());
-  PressButton(error, IDOK);
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(error); }, kStepTimeout));
-  EXPECT_TRUE(Idle(window));
-
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
-}
-
 TEST_F(GuiTest, CancelStopsTheJobAfterConfirmation) {
   SetDelayScale(100);
   WriteSettings("[Config]\r\nSelShop=0\r\nArea=" + kAllPrefectures + "\r\n");
@@ -417,10 +396,21 @@ TEST_F(GuiTest, ClosingDuringAJobStopsItAndEndsTheProgram) {
   EXPECT_FALSE(fs::exists(folder_.path() / "tmp.dat"));
 }
 
-TEST_F(GuiTest, SecondStartExitsWithCodeOne) {
+TEST_F(GuiTest, StartWithoutPrefectureOnlyShowsTheErrorAndASecondStartExitsWithCodeOne) {
+  WriteSettings("[Config]\r\nSelShop=1\r\nArea=" + kNoPrefecture + "\r\n");
   Process first(exe_);
   const HWND window = Open(first);
   ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsChecked(Item(window, kIdRdShop2)));
+  EXPECT_FALSE(IsChecked(Item(window, kIdRdShop1)));
+
+  PressButton(window, kIdBtnAction);
+  const HWND error = WaitForDialog(first.id(), L"Error", kStepTimeout);
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(Utf8(MessageBoxText(error)), "都道府県は１つ以上を選択してください。");
+  EXPECT_TRUE(TopWindows(first.id(), L"#32770", kSaveTitle).empty());
+  PressButton(error, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(error); }, kStepTimeout));
 
   {
     const Process second(exe_);
