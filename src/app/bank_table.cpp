@@ -8,6 +8,7 @@
 #include "platform/codepage.h"
 #include "sources/mizuho.h"
 #include "sources/mufg.h"
+#include "sources/smbc.h"
 
 namespace tenrovel::app {
 
@@ -55,7 +56,7 @@ BankTable MakeBanks() {
   smbc.facts.argument = SourceArgument::kPrefectureName;
   smbc.facts.quoting = CsvQuoting::kEveryField;
   smbc.facts.pauses = {300ms, 0ms};
-  smbc.source = nullptr;  // not available yet
+  smbc.source = &sources::FetchSmbcPrefecture;
   smbc.site = &job::SiteConfig::smbc_url;
 
   BankRow& mufg = banks[kMufg];

@@ -35,10 +35,6 @@ void TFrmMain::btnActionClick() {
     return;
   }
   const BankRow& bank = config_.banks[SelectedBank()];
-  if (!bank.Available()) {
-    Ask(SourceUnavailableMessage(bank.facts), texts.caption_error, kInformation);
-    return;
-  }
 
   const std::string proposal = DefaultOutputFileName(bank.facts);
   fields_.OutputPath = PathFromCp932(proposal);

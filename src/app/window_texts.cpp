@@ -37,7 +37,6 @@ WindowTexts MakeTexts() {
   t.msg_cancel_question = cp932("取得処理を中断します。\nよろしいですか？");
   t.msg_close_question = cp932("取得処理の実行中ですが終了しますか？");
   t.msg_completed = cp932("店舗情報の取得が完了しました。\n保存したファイルを開きますか？");
-  t.msg_source_unavailable_suffix = cp932("の取得には、まだ対応していません。");
   t.msg_path_too_long = cp932("選択されたファイルのパスが長すぎる為\n開くことができませんでした。");
   t.msg_open_failed = cp932("保存したファイルを開くことができませんでした。");
   t.caption_overwrite = cp932("上書き確認");
@@ -60,10 +59,6 @@ WindowTexts MakeTexts() {
 const WindowTexts& Texts() {
   static const WindowTexts kTexts = MakeTexts();
   return kTexts;
-}
-
-std::string SourceUnavailableMessage(const job::BankFacts& bank) {
-  return job::BankName(bank.caption) + Texts().msg_source_unavailable_suffix;
 }
 
 }  // namespace tenrovel::app

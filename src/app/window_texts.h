@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "job/bank_facts.h"
-
 namespace tenrovel::app {
 
 struct WindowTexts {
@@ -35,7 +33,6 @@ struct WindowTexts {
   std::string msg_cancel_question;
   std::string msg_close_question;
   std::string msg_completed;
-  std::string msg_source_unavailable_suffix;  // after the bank name
   std::string msg_path_too_long;
   std::string msg_open_failed;       // the saved file could not be opened
   std::string caption_overwrite;     // "上書き確認"
@@ -55,8 +52,5 @@ struct WindowTexts {
 };
 
 const WindowTexts& Texts();
-
-// The message for a bank whose source is not part of the program yet.
-std::string SourceUnavailableMessage(const job::BankFacts& bank);
 
 }  // namespace tenrovel::app

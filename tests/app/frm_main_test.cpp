@@ -144,28 +144,21 @@ TEST_F(FrmMainTest, TheCheckAllBoxAndTheListFollowEachOther) {
   EXPECT_EQ(view.focused.size(), 1u);
 }
 
-TEST_F(FrmMainTest, StartStopsWithoutPrefectureAvailableSourceOrChosenFile) {
-  config.banks[kSmbc].source = nullptr;
+TEST_F(FrmMainTest, StartStopsWithoutPrefectureOrChosenFile) {
   Open();
   Select({});
   frm->btnActionClick();
   EXPECT_EQ(view.boxes, Boxes{kNoPrefectureBox});
-
-  Select({12});
-  frm->UserSelectBank(kSmbc);
-  frm->btnActionClick();
-  ASSERT_EQ(view.boxes.size(), 2u);
-  EXPECT_EQ(view.boxes[1],
-            (ShownBox{"三井住友銀行店舗の取得には、まだ対応していません。", "Error", kInfo}));
   EXPECT_TRUE(view.save_dialogs.empty());
 
   // The save dialog proposes the chosen bank's file; cancelling it ends the start.
-  frm->UserSelectBank(kMufg);
+  Select({12});
+  frm->UserSelectBank(kSmbc);
   view.save_answer.reset();
   frm->btnActionClick();
   ASSERT_EQ(view.save_dialogs.size(), 1u);
   const SaveDialogRequest& dialog = view.save_dialogs[0];
-  EXPECT_EQ(platform::Cp932ToUtf8(dialog.file_name), "三菱UFJ銀行店舗一覧.csv");
+  EXPECT_EQ(platform::Cp932ToUtf8(dialog.file_name), "三井住友銀行店舗一覧.csv");
   EXPECT_EQ(platform::Cp932ToUtf8(dialog.title), "取得情報の保存先を指定してください");
   EXPECT_EQ(platform::Cp932ToUtf8(dialog.filter), "CSVファイル (*.csv)|*.csv");
   EXPECT_TRUE(dialog.overwrite_prompt && dialog.hide_read_only && dialog.resizable);

@@ -26,10 +26,12 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 EXPECTED = os.path.join(HERE, "expected")
 MIZUHO_PATH = "/map/uc/PoiAttr"
 DETAIL_BASE = "https://detail.example"
+SMBC_PATH = "/smt/smbcbank/"
+POSTAL_PATH = "/PostanWs.aspx"
 MUFG_PATH = "/report/data.txt"
 # Line 1 of each bank's file, in the bank table's order, CR LF included.
 with open(os.path.join(HERE, "..", "app", "expected", "header_rows.csv"), "rb") as f:
-    MIZUHO_HEADER, _, MUFG_HEADER = f.read().splitlines(keepends=True)
+    MIZUHO_HEADER, SMBC_HEADER, MUFG_HEADER = f.read().splitlines(keepends=True)
 
 
 def simulator_url():
@@ -78,7 +80,8 @@ class CliCase(unittest.TestCase):
     def env(self, **overrides):
         env = dict(os.environ)
         env.update({"TENROVEL_MIZUHO_URL": simulator_url(), "TENROVEL_MIZUHO_DETAIL_URL": DETAIL_BASE,
-                    "TENROVEL_MUFG_URL": simulator_url(),
+                    "TENROVEL_MUFG_URL": simulator_url(), "TENROVEL_SMBC_URL": simulator_url(),
+                    "TENROVEL_POSTAL_URL": simulator_url(),
                     "TENROVEL_DELAY_SCALE": "0", "TMPDIR": self.tmp,
                     # Arguments must be read as UTF-8 whatever the locale. Wine
                     # needs a UTF-8 locale to give files their Unicode names.
@@ -150,11 +153,6 @@ class Usage(CliCase):
         run = self.run_tool(["--version"])
         self.assertEqual(run.code, 0)
         self.assertTrue(run.stdout.startswith(b"tenrovel "))
-
-    def test_bank_without_a_source_exits_69(self):
-        run = self.run_tool(["--bank", "smbc", "--pref", "13"])
-        self.assertEqual(run.code, 69, run.stderr)
-        self.assertEqual(os.listdir(self.work), [])
 
     def test_existing_output_is_refused_without_force(self):
         path = os.path.join(self.work, "out.csv")
@@ -372,6 +370,123 @@ class MizuhoJobs(CliCase):
         process.send_signal(signal.SIGHUP)
         self.assertEqual(process.wait(timeout=10), 2)
         self.assertEqual(len(self.assert_rows(Run(0, b"", "", self.work).file("out.csv"), 18)), 3)
+
+
+def smbc_log_since(before):
+    """The SMBC and postal requests received after the `before` ones (an
+    earlier result of this function), in order."""
+    entries = [line.split(" ")[1] for line in control("/control/log").split("\r\n")
+               if line.startswith("GET ")]
+    entries = [t for t in entries if t.startswith(SMBC_PATH) or t.startswith(POSTAL_PATH)]
+    return entries[len(before):]
+
+
+def smbc_search(keyword):
+    return SMBC_PATH + "search_fw.htm?keyword=%s&condSum2=on&cond7=COL_29%%3A1" % keyword
+
+
+def smbc_list(keyword, page):
+    # Written out, not built by the program's rule: "%" of the keyword as
+    # "%2525", the authority of TENROVEL_SMBC_URL as PARENT_HTTP_HOST.
+    return (SMBC_PATH + "zdcemaphttp2.cgi?target=http%3A%2F%2F127.0.0.1%2Fsmt%2Fsmbcbank%2F"
+            "search_fw_list.htm%3Fkeyword%3D" + keyword.replace("%", "%2525") + "%26pg%3D" +
+            str(page) + "%26cond7%3DCOL_29%253A1%26count5%3D3%26count1%3D1%26count2%3D11"
+            "%26target%3D5%26https_req%3D1%26PARENT_HTTP_HOST%3D127.0.0.1:" +
+            simulator_url().rsplit(":", 1)[1] + "&zdccnt=1&enc=UTF8&encodeflg=1")
+
+
+def smbc_detail(location):
+    return SMBC_PATH + "inf/%s/" % location
+
+
+def postal(town):
+    return POSTAL_PATH + "?inputWords=" + "".join("%%%02X" % b for b in town.encode("utf-8"))
+
+
+TOKYO = "%E6%9D%B1%E4%BA%AC%E9%83%BD"
+OSAKA = "%E5%A4%A7%E9%98%AA%E5%BA%9C"
+
+
+class SmbcJobs(CliCase):
+    @staticmethod
+    def expected_tokyo():
+        with open(os.path.join(EXPECTED, "smbc_13.csv"), "rb") as f:
+            port = simulator_url().rsplit(":", 1)[1]
+            return f.read().replace(b"@PORT@", port.encode("ascii"))
+
+    def test_tokyo_matches_the_expected_file_and_requests(self):
+        before = smbc_log_since([])
+        run = self.run_tool(["--bank", "smbc", "--pref", "13", "-o", "out.csv"])
+        self.assertEqual(run.code, 0, run.stderr)
+        self.assertEqual(run.file("out.csv"), self.expected_tokyo())
+        self.assert_rows(run.file("out.csv"), 15)
+        # Page 2 repeats 0105 (skipped) and brings 0106 and 0107; the hit
+        # count, 7, is then reached. Addresses without 〒 are looked up (for
+        # 0103 there is no number to cut the town at).
+        self.assertEqual(smbc_log_since(before), [
+            smbc_search(TOKYO), smbc_list(TOKYO, 1),
+            smbc_detail("0101"), smbc_detail("0102"), postal("東京都千代田区丸の内"),
+            smbc_detail("0103"), smbc_detail("0104"), postal("東京都港区六本木"),
+            smbc_detail("0105"), smbc_list(TOKYO, 2),
+            smbc_detail("0106"), smbc_detail("0107"), postal("東京都中央区銀座")])
+        self.assertIn("三井住友銀行店舗 東京都 : 7/7件 取得中", run.stderr)
+        # 0105 has no detail page: its row holds its URL alone.
+        self.assertIn("download failed (東京都): " + simulator_url() + smbc_detail("0105"),
+                      run.stderr)
+        self.assert_no_temp_left()
+
+    def test_a_page_2_that_repeats_page_1_ends_the_list(self):
+        before = smbc_log_since([])
+        run = self.run_tool(["--bank", "smbc", "--pref", "27", "-o", "out.csv"])
+        self.assertEqual(run.code, 0, run.stderr)
+        rows = self.assert_rows(run.file("out.csv"), 15)
+        self.assertEqual([row[2] for row in rows[1:]], ["01", "02", "03"])
+        self.assertEqual(smbc_log_since(before), [
+            smbc_search(OSAKA), smbc_list(OSAKA, 1), smbc_detail("2701"), smbc_detail("2702"),
+            smbc_detail("2703"), smbc_list(OSAKA, 2)])
+        self.assertIn("大阪府: 3 rows of 8 hits", run.stderr)
+        self.assert_no_temp_left()
+
+    def test_default_output_name_and_nothing_found(self):
+        before = smbc_log_since([])
+        run = self.run_tool(["--bank", "smbc", "--pref", "青森県"])
+        self.assertEqual(run.code, 1, run.stderr)
+        self.assertEqual(os.listdir(self.work), ["三井住友銀行店舗一覧.csv"])
+        self.assertEqual(run.file("三井住友銀行店舗一覧.csv"), SMBC_HEADER)
+        self.assertEqual(smbc_log_since(before), [smbc_search("%E9%9D%92%E6%A3%AE%E7%9C%8C")])
+        self.assert_no_temp_left()
+
+    def test_unreachable_host_exits_3(self):
+        url = "http://127.0.0.1:%d" % closed_port()
+        run = self.run_tool(["--bank", "smbc", "--pref", "13,27", "-o", "out.csv"],
+                            TENROVEL_SMBC_URL=url)
+        self.assertEqual(run.code, 3, run.stderr)
+        self.assertEqual(run.file("out.csv"), SMBC_HEADER)
+        self.assertIn("download failed (東京都)", run.stderr)
+        self.assertIn("download failed (大阪府)", run.stderr)
+
+    @unittest.skipIf(os.name != "posix", "needs POSIX signals")
+    def test_interrupt_during_a_detail_page_keeps_the_rows_and_requests_nothing_more(self):
+        if ARGS.emulator:
+            self.skipTest("signals do not reach a program under Wine as Ctrl-C")
+        control("/control/fault?path=" + urllib.request.quote(smbc_detail("0103")) +
+                "&kind=stall&before_headers=1&seconds=30")
+        before = smbc_log_since([])
+        process = subprocess.Popen(
+            self.command(["--bank", "smbc", "--pref", "13,27", "-o", "out.csv"]),
+            cwd=self.work, env=self.env(), stderr=subprocess.DEVNULL)
+        deadline = time.time() + 60
+        while smbc_detail("0103") not in smbc_log_since(before) and time.time() < deadline:
+            time.sleep(0.1)
+        process.send_signal(signal.SIGINT)
+        code = process.wait(timeout=30)
+        self.assertEqual(code, 2)
+        rows = self.assert_rows(Run(0, b"", "", self.work).file("out.csv"), 15)
+        # The location under way is written with what was found: its URL.
+        self.assertEqual([row[0] for row in rows[1:]], ["丸の内支店", '丸の内"Plaza",出張所', ""])
+        self.assertTrue(rows[3][14].endswith(smbc_detail("0103")))
+        requests = smbc_log_since(before)
+        self.assertEqual(requests[-1], smbc_detail("0103"), "nothing requested after the stop")
         self.assert_no_temp_left()
 
 

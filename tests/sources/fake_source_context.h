@@ -29,6 +29,9 @@ class FakeSourceContext : public job::SourceContext {
   std::map<std::string, int> failures_first;
   // Runs at every status refresh; may stop the job.
   std::function<void(FakeSourceContext&)> on_status;
+  // Runs at every download before it is answered; may stop the job (the
+  // download is answered all the same).
+  std::function<void(FakeSourceContext&, const std::string& url)> on_download;
 
   // --- What the source did ---
   std::vector<std::string> rows;      // CP932, in order
@@ -60,6 +63,8 @@ class FakeSourceContext : public job::SourceContext {
   }
   bool DownloadToFile(const std::string& url, const std::filesystem::path& path) override {
     requests.push_back(url);
+    if (on_download)
+      on_download(*this, url);
     const auto answer = answers.find(url);
     if (int& failing = failures_first[url]; failing > 0 || answer == answers.end()) {
       failing = failing > 0 ? failing - 1 : 0;

@@ -122,11 +122,6 @@ void SayOutcome(int code, const job::TMyThread& worker, const fs::path& output) 
 
 int RunCliJob(const CliOptions& options) {
   const app::BankRow& bank = app::Banks().at(options.bank);
-  if (!bank.Available()) {
-    Say("the source for this bank is not available yet");
-    return kExitUnavailable;
-  }
-
   std::vector<std::string> problems;
   const job::SiteConfig sites = app::LoadSiteConfig({}, &problems);
   for (const std::string& problem : problems)

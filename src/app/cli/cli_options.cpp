@@ -17,7 +17,7 @@ namespace tenrovel::cli {
 
 namespace {
 
-// "mizuho, smbc (not available yet) or mufg": the banks of the table.
+// "mizuho, smbc or mufg": the banks of the table.
 std::string BankChoices() {
   std::string choices;
   for (std::size_t i = 0; i < app::kBankCount; ++i) {
@@ -25,8 +25,6 @@ std::string BankChoices() {
     if (i > 0)
       choices += i + 1 < app::kBankCount ? ", " : " or ";
     choices += row.facts.key;
-    if (!row.Available())
-      choices += " (not available yet)";
   }
   return choices;
 }
@@ -67,8 +65,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
   app.footer(
       "Exit codes: 0 rows written, 1 nothing found, 2 cancelled, 3 a site could not be\n"
       "reached, 4 some downloads failed (the rows that could be fetched were written),\n"
-      "64 usage error, 69 bank not available yet, 70 internal error, 73 output file exists\n"
-      "or cannot be created, 74 output could not be written or replaced, 78 the bank's site\n"
+      "64 usage error, 70 internal error, 73 output file exists or cannot be created,\n"
+      "74 output could not be written or replaced, 78 the bank's site\n"
       "has no host. When several apply: 70, 74, 2, 4, 3, 1, 0.\n"
       "Sites (scheme://host[:port]): " +
       sites +

@@ -10,7 +10,6 @@ enum ExitCode : int {
   kExitUnreachable = 3,    // no row, and a download failed (refused, HTTP error, cut short)
   kExitPartial = 4,        // some downloads failed; the rows that could be fetched were written
   kExitUsage = 64,         // bad arguments
-  kExitUnavailable = 69,   // the chosen bank's source does not exist yet
   kExitInternal = 70,      // an unexpected internal error (a fault of ours)
   kExitCannotCreate = 73,  // the output file exists (without --force) or cannot be created
   kExitIoError = 74,       // writing the output failed, or the finished file could not replace it
