@@ -196,9 +196,10 @@ void TFrmMain::SetAreaItemIndex(int index) {
 }
 
 void TFrmMain::SetSelectionEnabled(bool enabled) {
-  for (const Control control :
-       {Control::chkArea, Control::lstArea, Control::rdShop1, Control::rdShop2, Control::rdShop3})
-    SetEnabled(control, enabled);
+  SetEnabled(Control::chkArea, enabled);
+  SetEnabled(Control::lstArea, enabled);
+  for (std::size_t bank = 0; bank < kBankCount; ++bank)
+    SetEnabled(RadioOf(bank), enabled);
 }
 
 void TFrmMain::SetStatusText(const std::string& text) {

@@ -29,7 +29,8 @@ DETAIL_BASE = "https://detail.example"
 MUFG_PATH = "/report/data.txt"
 # Line 1 of each bank's file, in the bank table's order, CR LF included.
 with open(os.path.join(HERE, "..", "app", "expected", "header_rows.csv"), "rb") as f:
-    MIZUHO_HEADER, _, MUFG_HEADER = f.read().splitlines(keepends=True)
+    HEADERS = f.read().splitlines(keepends=True)
+MIZUHO_HEADER, MUFG_HEADER = HEADERS[0], HEADERS[2]
 
 
 def simulator_url():
