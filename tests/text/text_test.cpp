@@ -81,8 +81,7 @@ TEST(CsvRow, BothQuotingStylesKeepTheFieldCount) {
             "a,,\"x\"\"y\",\"1,2\",\"c\rd\",\"e\nf\",\x83\x5C");
 }
 
-// The full-width mapping's table is checked against Windows by the Windows
-// build (platform tests); here, that it reads the same both ways.
+// The Windows build checks the table against Windows; here, it reads both ways.
 TEST(WidthForms, EveryFullWidthFormHasExactlyItsHalfWidthSpelling) {
   int spellings = 0;
   for (char16_t full = 0x3000; full <= 0x30FF; ++full) {
