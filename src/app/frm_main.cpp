@@ -21,7 +21,8 @@ constexpr std::size_t Index(Control control) {
 constexpr Control RadioOf(std::size_t bank) {
   return static_cast<Control>(Index(Control::rdShop1) + bank);
 }
-static_assert(Index(Control::rdShop3) - Index(Control::rdShop1) + 1 == kBankCount,
+// The radio buttons open the window's table, up to chkArea.
+static_assert(Index(Control::chkArea) - Index(Control::rdShop1) == kBankCount,
               "one radio button per bank");
 
 }  // namespace
@@ -206,9 +207,10 @@ void TFrmMain::SetAreaItemIndex(int index) {
 }
 
 void TFrmMain::SetSelectionEnabled(bool enabled) {
-  for (const Control control :
-       {Control::chkArea, Control::lstArea, Control::rdShop1, Control::rdShop2, Control::rdShop3})
-    SetEnabled(control, enabled);
+  SetEnabled(Control::chkArea, enabled);
+  SetEnabled(Control::lstArea, enabled);
+  for (std::size_t bank = 0; bank < kBankCount; ++bank)
+    SetEnabled(RadioOf(bank), enabled);
 }
 
 void TFrmMain::SetStatusText(const std::string& text) {

@@ -28,7 +28,10 @@ std::vector<std::string> DownloadLines(job::SourceContext& context, const std::s
   context.DownloadToFile(url, temp);
   context.Pause(context.Bank().pauses.after_download);
   const auto bytes = platform::ReadFileBytes(temp);
-  return bytes ? text::SplitLines(*bytes) : std::vector<std::string>{};
+  if (!bytes)
+    return {};
+  const std::vector<std::string_view> lines = text::SplitLines(*bytes);
+  return {lines.begin(), lines.end()};
 }
 
 }  // namespace

@@ -351,6 +351,7 @@ TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
        "",
        "",
        "x.csv",
+       false,
        kJobStarted,
        {"保存先のファイルを置き換えられませんでした。\n"
         "取得した店舗情報は次のファイルに残っています。\n" +
@@ -362,6 +363,7 @@ TEST_F(FrmMainTest, EveryOtherEndOfAJobShowsItsOutcome) {
        "",
        "04",
        nullptr,
+       false,
        kJobInternalError,
        {"内部エラーのため取得処理を中止しました。\n"
         "取得した店舗情報は次のファイルに残っています。\n" +

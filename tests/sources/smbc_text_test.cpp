@@ -62,7 +62,8 @@ std::vector<TextCase> LoadCases() {
   std::vector<TextCase> cases;
   bool in_input = false;
   int number = 0;
-  for (const std::string& line : text::SplitLines(*bytes)) {
+  for (const std::string_view piece : text::SplitLines(*bytes)) {
+    const std::string line(piece);
     ++number;
     if (text::StartsWith(line, "=== ")) {
       const std::size_t colon = line.find(": ");

@@ -97,8 +97,7 @@ TEST(CsvRow, BothQuotingStylesKeepTheFieldCount) {
   EXPECT_EQ(CsvRow(lead_then_quote, CsvQuoting::kMinimal), "\"\x81\"\"\",x");
 }
 
-// The full-width mapping's table is checked against Windows by the Windows
-// build (platform tests); here, that it reads the same both ways.
+// The Windows build checks the table against Windows; here, it reads both ways.
 TEST(WidthForms, EveryFullWidthFormHasExactlyItsHalfWidthSpelling) {
   int spellings = 0;
   for (char16_t full = 0x3000; full <= 0x30FF; ++full) {
