@@ -43,7 +43,6 @@ BankTable MakeBanks() {
            .quoting = CsvQuoting::kEveryField,
            .pauses = {.after_download = 300ms}},
           &sources::FetchMizuhoPrefecture, &job::SiteConfig::mizuho_url),
-      // Not available yet: no source routine.
       Row("smbc", "三井住友銀行 店舗",
           {"名称", "名称かな", "店番号", "店舗形態", "郵便番号", "住所", "電話番号",
            "平日ATM営業時間", "土曜ATM営業時間", "日曜ATM営業時間", "設備情報", "サービス・その他",
@@ -51,7 +50,7 @@ BankTable MakeBanks() {
           {.argument = SourceArgument::kPrefectureName,
            .quoting = CsvQuoting::kEveryField,
            .pauses = {.after_download = 300ms}},
-          nullptr, &job::SiteConfig::smbc_url),
+          &sources::FetchSmbcPrefecture, &job::SiteConfig::smbc_url),
       // One prepared data file serves the whole job.
       Row("mufg", "三菱UFJ銀行 店舗",
           {"名称", "名称かな", "母店・店番号", "郵便番号", "住所", "アクセス方法", "電話番号",
