@@ -23,14 +23,11 @@ namespace tenrovel::app {
 
 struct BankRow {
   job::BankFacts facts;
-  // Empty while the bank's source is not part of the program: the bank is
-  // listed, but a job for it cannot start.
+  // The routine of the bank's source, handed to the job driver.
   job::SourceEntry source;
   // The site the source cannot do without; the command line names its
   // setting when it has no host.
   std::string job::SiteConfig::*site = nullptr;
-
-  bool Available() const { return static_cast<bool>(source); }
 };
 
 // The rows' places in the table.

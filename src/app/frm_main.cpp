@@ -21,7 +21,8 @@ constexpr std::size_t Index(Control control) {
 constexpr Control RadioOf(std::size_t bank) {
   return static_cast<Control>(Index(Control::rdShop1) + bank);
 }
-static_assert(Index(Control::rdShop3) - Index(Control::rdShop1) + 1 == kBankCount,
+// The radio buttons open the window's table, up to chkArea.
+static_assert(Index(Control::chkArea) - Index(Control::rdShop1) == kBankCount,
               "one radio button per bank");
 
 }  // namespace
@@ -63,9 +64,9 @@ void TFrmMain::FormCreate() {
   view_.SetStatusText(status_text_);
 
   // ITaskbarList3 exists from Windows 7 on.
-  TaskbarReady = false;
+  fields_.TaskbarReady = false;
   if (IsWindows7OrLater(view_.GetOsVersion()))
-    TaskbarReady = view_.InitializeTaskbarAPI();
+    fields_.TaskbarReady = view_.InitializeTaskbarAPI();
 }
 
 void TFrmMain::FormShow() {
@@ -78,15 +79,26 @@ void TFrmMain::OnPrivateMessage(unsigned message) {
     LoadSettings();
   else if (message == kWmReapWorker)
     ReapWorker();
+  else if (message == kWmJobEnded)
+    OnJobEnded();
 }
 
 bool TFrmMain::FormCloseQuery() {
   if (State(Control::btnCancel).enabled) {
+    // A question of ours is still open: it is answered first.
+    if (open_dialogs_ > 0)
+      return false;
     const WindowTexts& texts = Texts();
-    const int answer = view_.ShowMessageBox(texts.msg_close_question, texts.caption_close,
-                                            kMbYesNo | kMbIconQuestion | kMbTopmost);
-    if (answer == kIdYes) {
-      JobStatus = JobStatus == kJobCloseRequested ? kJobExitAfterWorker : kJobCloseRequested;
+    const unsigned asked_about = job_serial_;
+    const int asked_status = fields_.JobStatus;
+    const int answer =
+        Ask(texts.msg_close_question, texts.caption_close, kMbYesNo | kMbIconQuestion | kMbTopmost);
+    // If the job has ended meanwhile, its end (still waiting for this box)
+    // ends the program instead of showing its outcome.
+    if (answer == kIdYes && asked_about == job_serial_ && asked_status == fields_.JobStatus &&
+        State(Control::btnCancel).enabled) {
+      fields_.JobStatus =
+          fields_.JobStatus == kJobCloseRequested ? kJobExitAfterWorker : kJobCloseRequested;
       btnCancelClick();
     }
     // The program ends by itself through FinishJob once the worker has ended.
@@ -195,9 +207,10 @@ void TFrmMain::SetAreaItemIndex(int index) {
 }
 
 void TFrmMain::SetSelectionEnabled(bool enabled) {
-  for (const Control control :
-       {Control::chkArea, Control::lstArea, Control::rdShop1, Control::rdShop2, Control::rdShop3})
-    SetEnabled(control, enabled);
+  SetEnabled(Control::chkArea, enabled);
+  SetEnabled(Control::lstArea, enabled);
+  for (std::size_t bank = 0; bank < kBankCount; ++bank)
+    SetEnabled(RadioOf(bank), enabled);
 }
 
 void TFrmMain::SetStatusText(const std::string& text) {

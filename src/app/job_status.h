@@ -10,6 +10,10 @@ inline constexpr int kJobCancelled = 2;
 inline constexpr int kJobOutputUnavailable = 3;
 inline constexpr int kJobCloseRequested = 5;
 inline constexpr int kJobExitAfterWorker = 6;
+// Writing the output file failed; the chosen file was left as it was.
+inline constexpr int kJobWriteFailed = 7;
+// An internal error (an exception from a source) stopped the job.
+inline constexpr int kJobInternalError = 8;
 // No row, and a download failed: the site could not be reached.
 inline constexpr int kJobSiteUnreachable = 9;
 

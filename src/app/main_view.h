@@ -2,7 +2,7 @@
 // and tells the view each change; the view shows it and reports the user's
 // actions back through TFrmMain's handlers and User* methods. No view call
 // re-enters TFrmMain, except that a modal dialog may let queued worker
-// callbacks run, as a Windows message box does.
+// callbacks and posted messages run, as a Windows message box does.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +40,9 @@ struct SaveDialogRequest {
   std::string title;      // CP932
   std::string filter;     // "description|pattern", CP932
   std::string file_name;  // the proposed name, CP932
+  // Added by the dialog to a name typed without one, before it looks for a
+  // file to overwrite, so that its question is about the file we write.
+  std::string default_extension;
   bool overwrite_prompt = true;
   bool hide_read_only = true;
   bool resizable = true;
@@ -97,8 +100,12 @@ class MainWindowView {
   virtual bool InitializeTaskbarAPI() = 0;
   virtual void SetTaskbarProgressValue(std::uint64_t completed, std::uint64_t total) = 0;
   virtual void SetTaskbarProgressState(TTaskBarProgressState state) = 0;
-  virtual void ShellOpen(const std::filesystem::path& file) = 0;  // verb "open", show-normal
+  // Verb "open", show-normal; false when the file could not be opened.
+  virtual bool ShellOpen(const std::filesystem::path& file) = 0;
   virtual OsVersion GetOsVersion() = 0;
+  // The reason Windows shows when the user signs out while a job runs;
+  // empty text removes it.
+  virtual void SetShutdownBlockReason(const std::string& reason) = 0;
 
   // The application.
   // Posts `message` to the window; it comes back through TFrmMain::OnPrivateMessage.

@@ -29,4 +29,8 @@ std::filesystem::path PathFromCp932(const std::string& cp932) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+std::string PathToCp932(const std::filesystem::path& path) {
+  return platform::Utf16ToCp932(path.u16string());
+}
+
 }  // namespace tenrovel::app

@@ -17,7 +17,8 @@ std::string DefaultOutputFileName(const job::BankFacts& bank);
 // "x.txt.csv", "x.Csv" stays.
 std::filesystem::path WithCsvExtension(const std::filesystem::path& path);
 
-// A path from CP932 text.
+// A path from CP932 text, and back.
 std::filesystem::path PathFromCp932(const std::string& cp932);
+std::string PathToCp932(const std::filesystem::path& path);
 
 }  // namespace tenrovel::app

@@ -1,11 +1,16 @@
 #include "app/program_downloader.h"
 
-#include "job/download.h"
+#include "platform/http.h"
 
 namespace tenrovel::app {
 
 job::Downloader ProgramDownloader() {
-  return &job::DownloadToFileWithOutcome;
+  return
+      [](const std::string& url, const std::filesystem::path& path, const std::atomic<bool>* stop) {
+        platform::DownloadOptions options;
+        options.stop = stop;
+        return platform::HttpGetToFile(url, path, options);
+      };
 }
 
 }  // namespace tenrovel::app

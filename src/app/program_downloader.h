@@ -5,7 +5,7 @@
 
 namespace tenrovel::app {
 
-// Downloads with the job's DownloadToFile (libcurl or WinINet underneath).
+// HttpGetToFile (libcurl or WinINet), abandoned on the job's stop request.
 job::Downloader ProgramDownloader();
 
 }  // namespace tenrovel::app

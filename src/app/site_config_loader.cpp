@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "text/cp932.h"

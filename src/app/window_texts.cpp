@@ -37,7 +37,20 @@ WindowTexts MakeTexts() {
   t.msg_cancel_question = cp932("取得処理を中断します。\nよろしいですか？");
   t.msg_close_question = cp932("取得処理の実行中ですが終了しますか？");
   t.msg_completed = cp932("店舗情報の取得が完了しました。\n保存したファイルを開きますか？");
-  t.msg_source_unavailable_suffix = cp932("の取得には、まだ対応していません。");
+  t.msg_path_too_long = cp932("選択されたファイルのパスが長すぎる為\n開くことができませんでした。");
+  t.msg_open_failed = cp932("保存したファイルを開くことができませんでした。");
+  t.caption_overwrite = cp932("上書き確認");
+  t.msg_overwrite_suffix = cp932(" は既に存在します。\n上書きしますか？");
+
+  t.accessible_list = cp932("都道府県の選択");
+  t.accessible_status = cp932("状態");
+  t.shutdown_reason = cp932("店舗情報を取得中です");
+  t.msg_not_fetched_prefix = cp932("取得できなかった都道府県：");
+  t.name_separator = cp932("、");
+  t.msg_write_failed = cp932("ファイルに書き込めませんでした。");
+  t.msg_replace_failed = cp932("保存先のファイルを置き換えられませんでした。");
+  t.msg_internal_error = cp932("内部エラーのため取得処理を中止しました。");
+  t.msg_rows_kept_in = cp932("取得した店舗情報は次のファイルに残っています。");
   return t;
 }
 
@@ -46,10 +59,6 @@ WindowTexts MakeTexts() {
 const WindowTexts& Texts() {
   static const WindowTexts kTexts = MakeTexts();
   return kTexts;
-}
-
-std::string SourceUnavailableMessage(const job::BankFacts& bank) {
-  return job::BankName(bank.caption) + Texts().msg_source_unavailable_suffix;
 }
 
 }  // namespace tenrovel::app

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "job/bank_facts.h"
-
 namespace tenrovel::app {
 
 struct WindowTexts {
@@ -35,12 +33,24 @@ struct WindowTexts {
   std::string msg_cancel_question;
   std::string msg_close_question;
   std::string msg_completed;
-  std::string msg_source_unavailable_suffix;  // after the bank name
+  std::string msg_path_too_long;
+  std::string msg_open_failed;       // the saved file could not be opened
+  std::string caption_overwrite;     // "上書き確認"
+  std::string msg_overwrite_suffix;  // after the file name
+
+  // Read by assistive technology and shown by Windows at sign-out.
+  std::string accessible_list;    // lstArea's name
+  std::string accessible_status;  // lblStatus's name
+  std::string shutdown_reason;    // while a job runs
+  // A second line of the completion question, before the names.
+  std::string msg_not_fetched_prefix;  // "取得できなかった都道府県："
+  std::string name_separator;          // "、"
+  std::string msg_write_failed;        // then the system's reason on a line of its own
+  std::string msg_replace_failed;      // then the path where the rows are
+  std::string msg_internal_error;
+  std::string msg_rows_kept_in;  // then the path
 };
 
 const WindowTexts& Texts();
-
-// The message for a bank whose source is not part of the program yet.
-std::string SourceUnavailableMessage(const job::BankFacts& bank);
 
 }  // namespace tenrovel::app

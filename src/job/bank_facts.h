@@ -25,10 +25,11 @@ struct SourcePauses {
   std::chrono::milliseconds before_row{0};      // before every row it writes
 };
 
+// Every member has an initializer, so that a row may name only what it sets.
 struct BankFacts {
-  std::string key;         // ASCII, lower case: the command line's --bank value
-  std::string caption;     // CP932: the caption of the bank's choice in the window
-  std::string header_row;  // CP932: line 1 of the output file, without its line end
+  std::string key{};         // ASCII, lower case: the command line's --bank value
+  std::string caption{};     // CP932: the caption of the bank's choice in the window
+  std::string header_row{};  // CP932: line 1 of the output file, without its line end
   SourceArgument argument = SourceArgument::kPrefectureCode;
   text::CsvQuoting quoting = text::CsvQuoting::kEveryField;  // of the source's rows
   SourcePauses pauses;

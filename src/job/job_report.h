@@ -3,6 +3,7 @@
 // been joined.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,21 @@ struct JobReport {
   int rows_written = 0;
   // The message of an exception that escaped a source, with the prefecture.
   std::optional<std::string> escaped_error;
+  // Why the output file could not be created, or written (UTF-8, the
+  // system's reason). Either way the chosen file was left as it was.
+  std::optional<std::string> create_error;
+  std::optional<std::string> write_error;
+  // The rows are in this part file beside the chosen one, which was left as
+  // it was: moving it over the chosen file failed (`replace_error` says why),
+  // or an internal error stopped the job.
+  std::optional<std::filesystem::path> kept_part_file;
+  std::optional<std::string> replace_error;
 };
+
+// The prefectures (CP932 names, list order) where a download failed, so that
+// rows may be missing.
+std::vector<std::string> PrefecturesWithFailedDownloads(const JobReport& report);
+// Those, and the prefectures that gave fewer rows than their hit count.
+std::vector<std::string> PrefecturesNotFullyFetched(const JobReport& report);
 
 }  // namespace tenrovel::job

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "job/bank_facts.h"
-#include "job/download.h"
 #include "job/prefectures.h"
 #include "job/site_config.h"
+#include "platform/http.h"
 
 namespace tenrovel::job {
 
@@ -22,8 +22,9 @@ class SourceContext;
 using SourceEntry = std::function<void(SourceContext& context, const std::string& arg)>;
 
 // The transfer under TMyThread::DownloadToFile: GET `url` into `path`,
-// abandoned when `*stop` becomes true.
-using Downloader = std::function<DownloadOutcome(
+// abandoned when `*stop` becomes true (platform::HttpGetToFile in the
+// program, canned answers in tests).
+using Downloader = std::function<platform::DownloadResult(
     const std::string& url, const std::filesystem::path& path, const std::atomic<bool>* stop)>;
 
 struct JobRequest {

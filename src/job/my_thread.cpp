@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 #include "job/prefectures.h"
@@ -16,10 +17,19 @@ constexpr std::string_view kLineEnd = "\r\n";
 // How often a pause looks at the stop request.
 constexpr std::chrono::milliseconds kPauseSlice{20};
 
+// A write to the output file failed; ends the job through the sources.
+class OutputWriteError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 }  // namespace
 
 TMyThread::TMyThread(JobRequest request, UiDispatcher& ui, JobCallbacks& callbacks)
-    : request_(std::move(request)), ui_(ui), callbacks_(callbacks) {
+    : request_(std::move(request)),
+      ui_(ui),
+      callbacks_(callbacks),
+      part_path_(platform::PartPathFor(request_.output_path)) {
   if (!request_.source)
     throw std::invalid_argument("TMyThread: no source for the chosen bank");
   if (!request_.download)
@@ -55,15 +65,14 @@ void TMyThread::Execute() {
   fields_.RowWritten = kNoRowWritten;
   try {
     RunJob();
+  } catch (const OutputWriteError& error) {
+    report_.write_error = error.what();
   } catch (const std::exception& error) {
     RecordEscapedError(error.what());
   } catch (...) {
     RecordEscapedError("unknown error");
   }
-  // After an exception the stream may still be open; its rows are already
-  // flushed.
-  if (output_.is_open())
-    output_.close();
+  SettleOutputFile(Terminated());
   platform::DeleteFileAt(request_.temp_path);  // a failure is of no consequence
   if (fields_.RowWritten == kNoRowWritten && download_failed_)
     fields_.RowWritten = kSiteUnreachable;
@@ -72,19 +81,40 @@ void TMyThread::Execute() {
   SyncFinishJob();
 }
 
+void TMyThread::SettleOutputFile(bool stopped_by_request) {
+  if (fields_.OutputOpenFailed)
+    return;
+  if (output_.IsOpen())
+    (void)output_.Close();  // after an exception; the rows are on disk already
+  const bool rows = fields_.RowWritten == kRowsWritten;
+  const bool unreachable = !rows && download_failed_ && !stopped_by_request;
+  if (report_.write_error || unreachable || (report_.escaped_error && !rows)) {
+    platform::DeleteFileAt(part_path_);
+    return;
+  }
+  if (report_.escaped_error) {
+    report_.kept_part_file = part_path_;
+    return;
+  }
+  if (const platform::FileFailure failure =
+          platform::MoveFileOver(part_path_, request_.output_path)) {
+    report_.replace_error = *failure;
+    report_.kept_part_file = part_path_;
+  }
+}
+
 void TMyThread::RecordEscapedError(const std::string& message) {
   report_.escaped_error =
       fields_.CurrentPrefName.empty() ? message : fields_.CurrentPrefName + ": " + message;
 }
 
 void TMyThread::RunJob() {
-  output_.open(request_.output_path, std::ios::binary | std::ios::trunc);
-  if (!output_.is_open()) {
+  if (const platform::FileFailure failure = output_.Create(part_path_, request_.output_path)) {
+    report_.create_error = *failure;
     fields_.OutputOpenFailed = true;
     return;
   }
-  output_ << request_.bank.header_row << kLineEnd;
-  output_.flush();
+  WriteLine(request_.bank.header_row);
 
   // A source that keeps its download downloads only when the file is absent,
   // so one left behind by an earlier run must go.
@@ -105,7 +135,8 @@ void TMyThread::RunJob() {
         break;
     }
   }
-  output_.close();
+  if (const platform::FileFailure failure = output_.Close())
+    throw OutputWriteError(*failure);
 }
 
 void TMyThread::RunSource(std::size_t prefecture_index) {
@@ -122,17 +153,23 @@ void TMyThread::RunSource(std::size_t prefecture_index) {
 }
 
 void TMyThread::WriteRow(std::string_view row) {
-  if (!output_.is_open())
+  if (!output_.IsOpen())
     throw std::logic_error("TMyThread::WriteRow without an open output file");
-  output_ << row << kLineEnd;
-  output_.flush();
+  WriteLine(row);
   fields_.RowWritten = kRowsWritten;
   ++rows_in_prefecture_;
   ++report_.rows_written;
 }
 
+void TMyThread::WriteLine(std::string_view line) {
+  std::string bytes(line);
+  bytes += kLineEnd;
+  if (const platform::FileFailure failure = output_.Write(bytes))
+    throw OutputWriteError(*failure);
+}
+
 bool TMyThread::DownloadToFile(const std::string& url, const std::filesystem::path& path) {
-  const DownloadOutcome outcome = request_.download(url, path, &stop_);
+  const platform::DownloadResult outcome = request_.download(url, path, &stop_);
   if (!outcome.ok && !Terminated()) {
     download_failed_ = true;
     report_.download_failures.push_back({fields_.CurrentPrefName, url, outcome.error});
@@ -145,7 +182,7 @@ void TMyThread::Pause(std::chrono::milliseconds fixed) {
   auto left = std::chrono::milliseconds(static_cast<long long>(fixed.count() * scale));
   while (left.count() > 0 && !Terminated()) {
     const auto slice = std::min(left, kPauseSlice);
-    platform::SleepFor(slice);
+    std::this_thread::sleep_for(slice);
     left -= slice;
   }
 }

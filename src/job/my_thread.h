@@ -3,7 +3,14 @@
 // It opens the output file, writes the bank's header row, walks the checked
 // prefectures in list order and calls the bank's source once for each; the
 // sources append the data rows through WriteRow (the worker is their
-// SourceContext). Progress reaches the user
+// SourceContext).
+//
+// The rows go to "<output>.part" beside the chosen file, which is replaced
+// only when the job ends with its outcome decided (rows, nothing found, or
+// a stop request). A job that could not reach the site, could not write or
+// met an internal error leaves the chosen file as it was; the part file is
+// removed then, except that rows an internal error interrupted are kept in
+// it (JobReport::kept_part_file). Progress reaches the user
 // interface only through the four Sync* calls, each of which runs a
 // JobCallbacks method on the UI thread and waits for it.
 //
@@ -16,7 +23,6 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -27,6 +33,7 @@
 #include "job/job_request.h"
 #include "job/source_context.h"
 #include "job/ui_dispatcher.h"
+#include "platform/output_file.h"
 
 namespace tenrovel::job {
 
@@ -53,7 +60,7 @@ class TMyThread final : public SourceContext {
   bool Terminated() const override { return stop_.load(); }
   JobFields& Fields() override { return fields_; }
   const JobFields& Fields() const { return fields_; }
-  // Also flushes the file.
+  // On disk at once. A failed write ends the job (JobReport::write_error).
   void WriteRow(std::string_view row) override;
   // Passes the stop request on to the transfer and records a failure that
   // the stop request did not cause.
@@ -78,6 +85,10 @@ class TMyThread final : public SourceContext {
   // The job driver.
   void RunJob();
   void RunSource(std::size_t prefecture_index);
+  // Throws when the write fails.
+  void WriteLine(std::string_view line);
+  // Moves the part file over the chosen file, or removes or keeps it.
+  void SettleOutputFile(bool stopped_by_request);
   void RecordEscapedError(const std::string& message);
 
   void SyncInitProgress();
@@ -90,7 +101,8 @@ class TMyThread final : public SourceContext {
   JobFields fields_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> download_failed_{false};
-  std::ofstream output_;  // `OutputFile`
+  const std::filesystem::path part_path_;
+  platform::OutputFile output_;  // `OutputFile`, at part_path_
   int rows_in_prefecture_ = 0;
   JobReport report_;
   std::thread thread_;

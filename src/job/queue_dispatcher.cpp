@@ -65,17 +65,23 @@ std::size_t QueueDispatcher::ServePending() {
 
 void QueueDispatcher::RunUntil(const std::function<bool()>& done, const std::function<void()>& idle,
                                std::chrono::milliseconds idle_period) {
+  // `idle` is due once a period has passed since it last ran, whether or not
+  // calls kept arriving: a worker that reports progress without pause must
+  // not keep an interrupt from turning into its stop request.
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point idle_due = Clock::now() + idle_period;
   while (!done()) {
+    if (Clock::now() >= idle_due) {
+      if (idle)
+        idle();
+      idle_due = Clock::now() + idle_period;
+      continue;
+    }
     Pending* pending = nullptr;
     {
       std::unique_lock lock(mutex_);
-      if (queue_.empty() &&
-          !changed_.wait_for(lock, idle_period, [&] { return !queue_.empty(); })) {
-        lock.unlock();
-        if (idle)
-          idle();
+      if (!changed_.wait_until(lock, idle_due, [&] { return !queue_.empty(); }))
         continue;
-      }
       pending = queue_.front();
       queue_.pop_front();
     }

@@ -28,9 +28,9 @@ class QueueDispatcher final : public UiDispatcher {
   void Close() override;
 
   // Owning thread: serves calls until `done()` is true; it is tested before
-  // waiting and after every served call. While no call arrives, `idle` (if
-  // set) runs every `idle_period`: the place to turn an interrupt into the
-  // worker's stop request. An exception from a served call is passed on
+  // waiting and after every served call. `idle` (if set) runs every
+  // `idle_period`, whether calls arrive in between or not: the place to turn
+  // an interrupt into the worker's stop request. An exception from a served call is passed on
   // here, after its worker has been released.
   void RunUntil(const std::function<bool()>& done, const std::function<void()>& idle = {},
                 std::chrono::milliseconds idle_period = std::chrono::milliseconds(100));

@@ -21,9 +21,18 @@ void WriteStderr(std::string_view utf8);
 // Writes UTF-8 text to standard output, bytes unchanged.
 void WriteStdout(std::string_view utf8);
 
-// From now on Ctrl-C and termination requests (SIGINT and SIGTERM; the
-// console's Ctrl-C, Ctrl-Break and close events) set `*flag` instead of
-// ending the program. The flag must live as long as the program.
+// From now on Ctrl-C and termination requests (SIGINT, SIGTERM and SIGHUP;
+// the console's Ctrl-C, Ctrl-Break, close, logoff and shutdown events) set
+// `*flag` instead of ending the program; SIGPIPE and SIGXFSZ are ignored, so
+// that a closed pipe or a file-size limit shows as a failed write. The flag
+// must live as long as the program.
+//
+// Windows ends a program a few seconds after a close, logoff or shutdown
+// event however its handler returns; the handler therefore waits (up to
+// kCloseWaitMilliseconds) until ReportCleanupDone says that the job has
+// stopped and its temporary files are gone.
 void InstallInterruptFlag(std::atomic<bool>* flag);
+void ReportCleanupDone();
+inline constexpr unsigned kCloseWaitMilliseconds = 4500;
 
 }  // namespace tenrovel::platform

@@ -6,7 +6,6 @@
 #include <random>
 #include <sstream>
 #include <system_error>
-#include <thread>
 
 namespace tenrovel::platform {
 
@@ -50,11 +49,6 @@ bool FolderIsWritable(const fs::path& folder) {
   std::error_code ec;
   fs::remove(probe, ec);
   return true;
-}
-
-void SleepFor(std::chrono::milliseconds duration) {
-  if (duration.count() > 0)
-    std::this_thread::sleep_for(duration);
 }
 
 }  // namespace tenrovel::platform

@@ -1,7 +1,6 @@
 // Files and folders, the way the program needs them on every system.
 #pragma once
 
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -41,11 +40,5 @@ class PrivateTempFolder {
  private:
   std::filesystem::path path_;
 };
-
-// Pauses the calling thread.
-void SleepFor(std::chrono::milliseconds duration);
-
-// The value of an environment variable as UTF-8 text, nullopt when unset.
-std::optional<std::string> GetEnvironmentUtf8(const char* name);
 
 }  // namespace tenrovel::platform

@@ -15,6 +15,8 @@
 //     refused or not made within `connect_timeout`, TLS fails;
 //   - the final response (after redirects) has a status of 400 or more;
 //   - the body breaks off, or ends short of its Content-Length;
+//   - the body is larger than `max_body_bytes` (by its Content-Length before
+//     any of it is stored, or once that many bytes have come);
 //   - no byte arrives for `stall_timeout` once connected (a server that pauses
 //     for a few seconds is waited out);
 //   - `*stop` becomes true: the call then returns within a fraction of a
@@ -28,15 +30,24 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
 namespace tenrovel::platform {
 
+// The largest answer we store: the bank answers are a few hundred kilobytes
+// (the MUFG data file, the largest, a few megabytes), and everything stored
+// is later loaded whole, so a hostile or broken server must not decide how
+// much memory the job takes.
+inline constexpr std::uint64_t kMaxAnswerBytes = 64ull * 1024 * 1024;
+
 struct DownloadOptions {
   std::chrono::milliseconds connect_timeout{30000};
   // Longest wait for the next byte (headers or body) once connected.
   std::chrono::milliseconds stall_timeout{60000};
+  // Answers beyond it fail with kDownloadTooLarge, whatever the limit.
+  std::uint64_t max_body_bytes = kMaxAnswerBytes;
   // When it becomes true the transfer is abandoned promptly. Read, never
   // written; may be null.
   const std::atomic<bool>* stop = nullptr;
@@ -57,6 +68,7 @@ inline constexpr const char* kDownloadStalled = "stalled";
 inline constexpr const char* kDownloadCannotConnect = "cannot connect";
 inline constexpr const char* kDownloadShortBody = "body shorter than Content-Length";
 inline constexpr const char* kDownloadBrokenBody = "transfer broke off";
+inline constexpr const char* kDownloadTooLarge = "answer larger than 64 MB";
 
 // GET `url` (ASCII, http or https) and store its body in `destination`.
 DownloadResult HttpGetToFile(const std::string& url, const std::filesystem::path& destination,

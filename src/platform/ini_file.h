@@ -20,7 +20,9 @@ std::string IniReadString(const std::filesystem::path& file, const std::string& 
 // does not start with a number.
 int IniReadInt(const std::filesystem::path& file, const std::string& section,
                const std::string& key, int default_value);
-// Creates the file and the section as needed. False when it could not write.
+// Creates the file and the section as needed. False when it could not write,
+// and false without touching the file when a name or the value holds a line
+// break (ini::IsWritable).
 bool IniWriteString(const std::filesystem::path& file, const std::string& section,
                     const std::string& key, const std::string& value);
 

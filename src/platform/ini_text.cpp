@@ -1,5 +1,6 @@
 #include "platform/ini_text.h"
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -107,12 +108,30 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
   return std::string(value);
 }
 
-std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
-                     std::string_view value) {
+std::string WrittenValue(std::string_view value) {
+  const bool blank_ends = TrimBlanks(value).size() != value.size();
+  const bool enclosed = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+  if (!blank_ends && !enclosed)
+    return std::string(value);
+  return '"' + std::string(value) + '"';
+}
+
+bool IsWritable(std::string_view section, std::string_view key, std::string_view value) {
+  constexpr std::string_view kLineBreaking("\r\n\0", 3);
+  return section.find_first_of(kLineBreaking) == std::string_view::npos &&
+         key.find_first_of(kLineBreaking) == std::string_view::npos &&
+         value.find_first_of(kLineBreaking) == std::string_view::npos;
+}
+
+std::optional<std::string> SetValue(std::string_view text, std::string_view section,
+                                    std::string_view key, std::string_view value) {
+  if (!IsWritable(section, key, value))
+    return std::nullopt;
   const std::vector<Line> lines = SplitLines(text);
   std::string key_line(key);
   key_line += '=';
-  key_line += value;
+  key_line += WrittenValue(value);
   const auto span = FindSection(lines, section);
   std::string out;
   if (!span) {
@@ -155,12 +174,11 @@ int ParseLeadingInt(std::string_view value) {
   bool negative = false;
   if (i < value.size() && (value[i] == '-' || value[i] == '+'))
     negative = value[i++] == '-';
+  // Saturates rather than overflows; the negative side reaches one further.
+  const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
   long long n = 0;
-  for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-    n = n * 10 + (value[i] - '0');
-    if (n > INT_MAX)
-      n = INT_MAX;  // saturate rather than overflow
-  }
+  for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+    n = std::min(n * 10 + (value[i] - '0'), limit);
   return static_cast<int>(negative ? -n : n);
 }
 

@@ -20,16 +20,16 @@ std::uint16_t RecordIndex(char32_t code_point) {
   return kStage2[kStage1[code_point / kPageSize]][code_point % kPageSize];
 }
 
-const TUnicodeCharRecord& Record(char32_t code_point) {
+const UnicodeCharRecord& Record(char32_t code_point) {
   return kRecords[RecordIndex(code_point)];
 }
 
-TUnicodeProperty CategoryOf(const TUnicodeCharRecord& record) {
-  return static_cast<TUnicodeProperty>(upCc + (record.CharType >> 8));
+TUnicodeProperty CategoryOf(const UnicodeCharRecord& record) {
+  return static_cast<TUnicodeProperty>(upCc + (record.char_type >> 8));
 }
 
-TUnicodeProperty ScriptOf(const TUnicodeCharRecord& record) {
-  return static_cast<TUnicodeProperty>(upunKnown + (record.CharType & 0xFF));
+TUnicodeProperty ScriptOf(const UnicodeCharRecord& record) {
+  return static_cast<TUnicodeProperty>(upunKnown + (record.char_type & 0xFF));
 }
 
 // A property name as the name table keys it: in ASCII lower case.
@@ -44,9 +44,9 @@ std::string LookupKey(std::string_view name) {
 // The names \p{...} accepts, keyed in ASCII lower case. Names are looked up
 // on every compile of a pattern with a property, so the table is built once
 // and kept for the life of the program.
-class TPropertyNameTable {
+class PropertyNameTable {
  public:
-  TPropertyNameTable() {
+  PropertyNameTable() {
     for (int p = 0; p < kUnicodePropertyCount; ++p) {
       Add(kPropertyNames[p], static_cast<TUnicodeProperty>(p));
     }
@@ -69,19 +69,19 @@ class TPropertyNameTable {
   std::unordered_map<std::string, TUnicodeProperty> names_;
 };
 
-const TPropertyNameTable& PropertyNames() {
-  static const TPropertyNameTable table;
+const PropertyNameTable& PropertyNames() {
+  static const PropertyNameTable table;
   return table;
 }
 
 // Builds the name table while the program starts, before any pattern can be
 // compiled; PropertyNames() still builds it first if another static
 // initializer gets there earlier.
-[[maybe_unused]] const TPropertyNameTable& kBuiltAtStartup = PropertyNames();
+[[maybe_unused]] const PropertyNameTable& kBuiltAtStartup = PropertyNames();
 
 }  // namespace
 
-TCharType GetCharType(char32_t code_point) {
+CharType GetCharType(char32_t code_point) {
   const std::uint16_t index = RecordIndex(code_point);
   return {index, kRecords[index]};
 }
@@ -99,19 +99,19 @@ TUnicodeProperty GetUnicodeScript(char32_t code_point) {
 }
 
 char32_t GetUnicodeUpperCase(char32_t code_point) {
-  const TUnicodeCharRecord& record = Record(code_point);
+  const UnicodeCharRecord& record = Record(code_point);
   if (CategoryOf(record) != upLl) {
     return code_point;
   }
-  return static_cast<char32_t>(static_cast<std::int32_t>(code_point) - record.Delta);
+  return static_cast<char32_t>(static_cast<std::int32_t>(code_point) - record.delta);
 }
 
 char32_t GetUnicodeLowerCase(char32_t code_point) {
-  const TUnicodeCharRecord& record = Record(code_point);
+  const UnicodeCharRecord& record = Record(code_point);
   if (CategoryOf(record) != upLu) {
     return code_point;
   }
-  return static_cast<char32_t>(static_cast<std::int32_t>(code_point) - record.Delta);
+  return static_cast<char32_t>(static_cast<std::int32_t>(code_point) - record.delta);
 }
 
 TUnicodeProperty GetUnicodeBlock(char32_t code_point) {
@@ -119,10 +119,10 @@ TUnicodeProperty GetUnicodeBlock(char32_t code_point) {
   int high = kBlockCount - 1;
   while (low <= high) {
     const int mid = (low + high) / 2;
-    if (kBlocks[mid].First <= code_point && code_point <= kBlocks[mid].Last) {
+    if (kBlocks[mid].first <= code_point && code_point <= kBlocks[mid].last) {
       return static_cast<TUnicodeProperty>(kFirstBlock + mid);
     }
-    if (code_point < kBlocks[mid].Last) {
+    if (code_point < kBlocks[mid].last) {
       high = mid - 1;
     } else {
       low = mid + 1;
@@ -135,7 +135,7 @@ bool IsUnicodeProperty(char32_t code_point, TUnicodeProperty property) {
   if (property >= kFirstBlock) {
     return GetUnicodeBlock(code_point) == property;
   }
-  const TUnicodeCharRecord& record = Record(code_point);
+  const UnicodeCharRecord& record = Record(code_point);
   if (property >= kFirstScript) {
     return ScriptOf(record) == property;
   }

@@ -404,24 +404,24 @@ static_assert(kBlockCount == 220);
 
 // The properties shared by all code points of equal category, script and
 // case mapping.
-struct TUnicodeCharRecord {
+struct UnicodeCharRecord {
   // High byte: general category - upCc (0-30, never upLC); low byte:
   // script - upunKnown (0-103).
-  std::uint16_t CharType;
+  std::uint16_t char_type;
   // Code point minus its simple upper-case mapping for Ll, minus its simple
   // lower-case mapping for Lu; 0 for every other category.
-  std::int32_t Delta;
+  std::int32_t delta;
 };
 
-struct TCharType {
+struct CharType {
   // Index of the record in the tables; equal indexes mean equal properties.
-  std::uint16_t Index;
-  TUnicodeCharRecord Record;
+  std::uint16_t index;
+  UnicodeCharRecord record;
 };
 
 // Code points above U+10FFFF are treated as unassigned (Cn, script Unknown,
 // no block, no case mapping).
-TCharType GetCharType(char32_t code_point);
+CharType GetCharType(char32_t code_point);
 // General category (upCc..upZs; never upLC).
 TUnicodeProperty GetUnicodeCategory(char32_t code_point);
 // Major class (upC..upZ).

@@ -2227,7 +2227,7 @@ constinit const std::uint16_t kStage2[194][kPageSize] = {
   },
 };
 
-constinit const TUnicodeCharRecord kRecords[561] = {
+constinit const UnicodeCharRecord kRecords[561] = {
     {0x0067, 0}, {0x1E67, 0}, {0x1667, 0}, {0x1867, 0}, {0x1767, 0}, {0x1367, 0}, {0x1A67, 0}, {0x1267, 0},
     {0x0E67, 0}, {0x0A30, -32}, {0x1967, 0}, {0x1167, 0}, {0x0630, 32}, {0x1B67, 0}, {0x0830, 0}, {0x1567, 0},
     {0x0167, 0}, {0x1067, 0}, {0x0667, -743}, {0x1467, 0}, {0x0630, 0}, {0x0630, -121}, {0x0A30, -1}, {0x0630, 1},
@@ -2308,7 +2308,7 @@ constinit const TUnicodeProperty kMajorClassOfCategory[upZs - upCc + 1] = {
     upN, upP, upP, upP, upP, upP, upP, upP, upS, upS, upS, upS, upZ, upZ, upZ,
 };
 
-constinit const TUnicodeBlockRange kBlocks[kBlockCount] = {
+constinit const UnicodeBlockRange kBlocks[kBlockCount] = {
     {0x0000, 0x007F},  // InBasicLatin
     {0x0080, 0x00FF},  // InLatin1Supplement
     {0x0100, 0x017F},  // InLatinExtendedA

@@ -14,9 +14,9 @@ namespace tenrovel::regex::unicode_tables {
 inline constexpr char32_t kPageSize = 128;
 inline constexpr std::size_t kStage1Size = 0x110000 / kPageSize;
 
-struct TUnicodeBlockRange {
-  char32_t First;
-  char32_t Last;
+struct UnicodeBlockRange {
+  char32_t first;
+  char32_t last;
 };
 
 // Stage 1: the stage-2 page of each run of 128 code points.
@@ -24,13 +24,13 @@ extern const std::uint8_t kStage1[kStage1Size];
 // Stage 2: record indexes, one page per distinct run of 128 code points.
 extern const std::uint16_t kStage2[][kPageSize];
 // The distinct (category, script, case delta) records.
-extern const TUnicodeCharRecord kRecords[];
+extern const UnicodeCharRecord kRecords[];
 // The record of an unassigned code point (Cn, Unknown, no case mapping).
 extern const std::uint16_t kUnassignedRecord;
 // Major class of each general category, indexed by category - upCc.
 extern const TUnicodeProperty kMajorClassOfCategory[upZs - upCc + 1];
 // The blocks' ranges in ascending order, indexed by block - upInBasicLatin.
-extern const TUnicodeBlockRange kBlocks[kBlockCount];
+extern const UnicodeBlockRange kBlocks[kBlockCount];
 // Member names without "up", indexed by selector.
 extern const char* const kPropertyNames[kUnicodePropertyCount];
 

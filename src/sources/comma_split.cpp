@@ -1,52 +1,63 @@
 #include "sources/comma_split.h"
 
+#include <algorithm>
+
 #include "text/cp932.h"
 
 namespace tenrovel::sources {
 
 namespace {
 
-// A quoted item starting at the quote at `pos`; returns the position after
-// the closing quote (or the end).
-std::size_t ReadQuoted(std::string_view text, std::size_t pos, std::string& item) {
-  std::size_t i = pos + 1;
+// One item: where it lies in the text, and where scanning resumes.
+struct Cut {
+  std::size_t begin;
+  std::size_t size;
+  std::size_t next;
+};
+
+// A quoted item starting at the quote at `pos`. Its doubled quotes are made
+// single in place, moving the bytes after them forward inside the item.
+Cut ReadQuoted(std::string& text, std::size_t pos) {
+  const std::size_t begin = pos + 1;
+  std::size_t out = begin;
+  std::size_t i = begin;
   while (i < text.size()) {
     if (text[i] == '"') {
       if (i + 1 < text.size() && text[i + 1] == '"') {
-        item += '"';
+        text[out++] = '"';
         i += 2;
         continue;
       }
-      return i + 1;
+      return {begin, out - begin, i + 1};
     }
     const std::size_t len = text::CharLengthAt(text, i);
-    item.append(text, i, len);
+    for (std::size_t k = 0; k < len; ++k)
+      text[out++] = text[i + k];
     i += len;
   }
-  if (!item.empty())
-    item.pop_back();  // unclosed: the rest less its last byte
-  return i;
+  // Unclosed: the rest less its last byte.
+  return {begin, out > begin ? out - begin - 1 : 0, i};
 }
 
-std::size_t ReadQuotedJson(std::string_view text, std::size_t pos, std::string& item) {
-  std::size_t i = pos + 1;
+Cut ReadQuotedJson(std::string_view text, std::size_t pos) {
+  const std::size_t begin = pos + 1;
+  std::size_t i = begin;
   while (i < text.size()) {
     if (text[i] == '"')
-      return i + 1;
+      return {begin, i - begin, i + 1};
     std::size_t len = text::CharLengthAt(text, i);
     if (text[i] == '\\' && i + 1 < text.size())
       len = 1 + text::CharLengthAt(text, i + 1);
-    item.append(text, i, len);
     i += len;
   }
-  if (!item.empty())
-    item.pop_back();
-  return i;
+  // Unclosed: the rest less its last byte (an escape may have run past it).
+  const std::size_t end = std::min(i, text.size());
+  return {begin, end > begin ? end - begin - 1 : 0, end};
 }
 
 // An unquoted item from `pos` up to the next comma; in JSON mode commas
 // inside string literals do not count.
-std::size_t ReadPlain(std::string_view text, std::size_t pos, bool json, std::string& item) {
+Cut ReadPlain(std::string_view text, std::size_t pos, bool json) {
   std::size_t i = pos;
   bool in_string = false;
   while (i < text.size() && (in_string || text[i] != ',')) {
@@ -60,23 +71,30 @@ std::size_t ReadPlain(std::string_view text, std::size_t pos, bool json, std::st
     }
     i += len;
   }
-  item.assign(text, pos, i - pos);
-  return i;
+  i = std::min(i, text.size());
+  return {pos, i - pos, i};
 }
 
 }  // namespace
 
-std::vector<std::string> CommaSplit(std::string_view text, bool follow_json_strings) {
-  std::vector<std::string> items;
+std::vector<std::string_view> CommaSplitInPlace(std::string& text, bool follow_json_strings) {
+  std::vector<std::string_view> items;
+  // Every item but the first follows a comma: one allocation, whatever the
+  // text, and no more than the items need.
+  items.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), ',')) + 1);
+  const std::string_view view = text;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    std::string item;
-    if (text[pos] == '"') {
-      pos = follow_json_strings ? ReadQuotedJson(text, pos, item) : ReadQuoted(text, pos, item);
+    Cut cut;
+    if (text[pos] != '"') {
+      cut = ReadPlain(view, pos, follow_json_strings);
+    } else if (follow_json_strings) {
+      cut = ReadQuotedJson(view, pos);
     } else {
-      pos = ReadPlain(text, pos, follow_json_strings, item);
+      cut = ReadQuoted(text, pos);
     }
-    items.push_back(std::move(item));
+    items.push_back(view.substr(cut.begin, cut.size));
+    pos = cut.next;
     if (pos < text.size() && text[pos] == ',') {
       ++pos;
       if (pos == text.size())
@@ -84,6 +102,12 @@ std::vector<std::string> CommaSplit(std::string_view text, bool follow_json_stri
     }
   }
   return items;
+}
+
+std::vector<std::string> CommaSplit(std::string_view text, bool follow_json_strings) {
+  std::string copy(text);
+  const std::vector<std::string_view> views = CommaSplitInPlace(copy, follow_json_strings);
+  return {views.begin(), views.end()};
 }
 
 }  // namespace tenrovel::sources

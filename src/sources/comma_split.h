@@ -25,6 +25,15 @@
 
 namespace tenrovel::sources {
 
+// The items as views of `text`, cut in place: the doubled quotes of a quoted
+// item are made single where the item lies, so that `text` no longer reads
+// as before. The views hold while `text` lives unchanged (and unmoved: a
+// short string keeps its bytes inside itself). The split keeps no copy of the
+// text, which may be the whole of a large answer.
+std::vector<std::string_view> CommaSplitInPlace(std::string& text,
+                                                bool follow_json_strings = false);
+
+// The items as strings of their own, for short texts.
 std::vector<std::string> CommaSplit(std::string_view text, bool follow_json_strings = false);
 
 }  // namespace tenrovel::sources

@@ -62,7 +62,9 @@ std::string DecodeJsonEscapes(std::string_view text) {
       // reaches the conversion as one character.
       std::u16string units;
       for (int unit; (unit = UnicodeEscapeAt(text, i)) >= 0; i += 6) {
-        units.push_back(static_cast<char16_t>(unit));
+        // A control character would break the row or the line, as \n would.
+        const bool control = unit < 0x20 || unit == 0x7F;
+        units.push_back(control ? u' ' : static_cast<char16_t>(unit));
       }
       out += platform::Utf16ToCp932(units);
       continue;

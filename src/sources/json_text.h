@@ -13,8 +13,9 @@ std::string RemoveUnescapedQuotes(std::string_view text);
 
 // Decodes JSON escapes: \" \\ \/ as themselves, \n \r \t \b \f as a space,
 // \uXXXX (surrogate pairs included) as the character in CP932, converted as
-// Windows converts (best fit, else "?"; one "?" per UTF-16 unit of a
-// character outside the BMP). A malformed escape is kept as it stands.
+// platform::Utf16ToCp932 converts (best fit, else "?"; one "?" per UTF-16
+// unit of a character outside the BMP); an escaped control character (below
+// U+0020, and U+007F) becomes a space. A malformed escape is kept as it stands.
 std::string DecodeJsonEscapes(std::string_view text);
 
 }  // namespace tenrovel::sources

@@ -1,6 +1,7 @@
 #include "sources/mizuho_answer.h"
 
 #include <charconv>
+#include <climits>
 #include <optional>
 
 #include "text/cp932.h"
@@ -10,20 +11,30 @@ namespace tenrovel::sources {
 namespace {
 
 // A whole decimal integer with an optional sign; nullopt for anything else.
+// Integers beyond the range of int give its limit on that side.
 std::optional<int> ParseInteger(std::string_view text) {
   if (!text.empty() && text.front() == '+')
     text.remove_prefix(1);
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+  if (end != text.data() + text.size() || text.empty())
     return std::nullopt;
-  }
+  if (error == std::errc::result_out_of_range)
+    return text.front() == '-' ? INT_MIN : INT_MAX;
+  if (error != std::errc())
+    return std::nullopt;
   return value;
+}
+
+// A hit-count value up to the closing brace or bracket that ends its object
+// when "hits" is its last key ("30}" or, at the end of the answer, "30}})").
+std::string_view BeforeCloser(std::string_view value) {
+  return value.substr(0, value.find_first_of("}]"));
 }
 
 }  // namespace
 
-std::string MizuhoRequestPath(const std::string& pref_code, int start) {
+std::string MizuhoRequestPath(const std::string& pref_code, long long start) {
   return "/map/uc/PoiAttr?callback=jQuery171060744735493419791_1606560348591&grp=mizuho_all"
          "&kencode=" +
          pref_code + "&start=" + std::to_string(start) +
@@ -32,10 +43,10 @@ std::string MizuhoRequestPath(const std::string& pref_code, int start) {
          "&_=1606560348828";
 }
 
-int ReadMizuhoHitCount(const std::vector<std::string>& items,
+int ReadMizuhoHitCount(std::span<const std::string_view> items,
                        const std::function<bool()>& stop_requested) {
   for (auto it = items.rbegin(); it != items.rend(); ++it) {
-    const std::string t = text::Trim(*it);
+    const std::string_view t = text::TrimView(*it);
     if (!text::StartsWith(t, ":{\"hi")) {
       if (stop_requested())
         break;
@@ -45,13 +56,19 @@ int ReadMizuhoHitCount(const std::vector<std::string>& items,
     const std::size_t colon = text::FindText(rest, ":");
     if (colon == std::string::npos)
       return 0;
-    return ParseInteger(text::RemoveAll(std::string_view(rest).substr(colon + 1), "\""))
-        .value_or(0);
+    const std::string value = text::RemoveAll(std::string_view(rest).substr(colon + 1), "\"");
+    return ParseInteger(BeforeCloser(value)).value_or(0);
   }
   return 0;
 }
 
-bool IsMizuhoRecordStart(const std::string& item) {
+long long MizuhoAnswerLimit(int hit_count) {
+  if (hit_count <= 0)
+    return 0;
+  return (static_cast<long long>(hit_count) + kMizuhoPageSize - 1) / kMizuhoPageSize;
+}
+
+bool IsMizuhoRecordStart(std::string_view item) {
   const std::string_view t = text::TrimView(item);
   if (text::StartsWith(t, "{\""))
     return true;

@@ -5,6 +5,7 @@
 #include "job/text_utils.h"
 #include "platform/codepage.h"
 #include "sources/json_text.h"
+#include "sources/mizuho_answer.h"
 #include "text/cp932.h"
 
 namespace tenrovel::sources {
@@ -74,10 +75,12 @@ struct CutValue {
   bool from_own_item;  // key and value were in one item
 };
 
-// The value of the key at item i: from its own item after ":\"", or else
-// from the next item; nullopt when neither exists.
-std::optional<CutValue> Cut(const std::vector<std::string>& items, std::size_t i) {
-  const std::string s = Trim(items[i]);
+// The value of the key at item i (read as `own`, the item as the scan sees
+// it): from its own item after ":\"", or else from the next item; nullopt
+// when neither exists.
+std::optional<CutValue> Cut(std::span<const std::string_view> items, std::size_t i,
+                            std::string_view own) {
+  const std::string_view s = text::TrimView(own);
   if (const std::size_t w = text::FindText(s, ":\""); w != std::string::npos) {
     return CutValue{RemoveUnescapedQuotes(std::string_view(s).substr(w + 1)), true};
   }
@@ -88,14 +91,16 @@ std::optional<CutValue> Cut(const std::vector<std::string>& items, std::size_t i
 
 class RecordReader {
  public:
-  RecordReader(std::vector<std::string>& items, std::string_view detail_base_url)
+  RecordReader(std::span<const std::string_view> items, std::string_view detail_base_url)
       : items_(items), detail_base_url_(detail_base_url) {}
 
+  // Item i, trimmed and read as `t` (the record's first item without its
+  // record start).
   void Dispatch(std::size_t i, std::string_view t) {
     for (const KeyRow& row : kKeyTable) {
       if (!StartsWith(t, row.prefix))
         continue;
-      Apply(row, i);
+      Apply(row, i, t);
       return;
     }
   }
@@ -108,18 +113,18 @@ class RecordReader {
   }
 
  private:
-  void Apply(const KeyRow& row, std::size_t i) {
+  void Apply(const KeyRow& row, std::size_t i, std::string_view own) {
     switch (row.rule) {
       case Rule::kValue:
-        if (auto v = Cut(items_, i))
+        if (auto v = Cut(items_, i, own))
           columns_[row.column] = DecodeJsonEscapes(Trim(v->text));
         break;
       case Rule::kId:
-        if (auto v = Cut(items_, i))
+        if (auto v = Cut(items_, i, own))
           id_ = DecodeJsonEscapes(Trim(v->text));
         break;
       case Rule::kTelephone:
-        if (auto v = Cut(items_, i)) {
+        if (auto v = Cut(items_, i, own)) {
           const std::string tel = DecodeJsonEscapes(Trim(job::StripTags(v->text)));
           // A tag cut in two keeps its "<img"; such a value is not a number.
           if (v->from_own_item) {
@@ -133,14 +138,14 @@ class RecordReader {
         columns_[row.column] = Fixed().parking;
         break;
       case Rule::kPassbook:
-        if (auto v = Cut(items_, i)) {
+        if (auto v = Cut(items_, i, own)) {
           const std::string value = DecodeJsonEscapes(Trim(v->text));
           columns_[row.column] =
               ContainsText(value, Fixed().same_hours) ? Fixed().passbook_yes : Trim(value);
         }
         break;
       case Rule::kProduct: {
-        const bool offered = ContainsText(items_[i], "\"1\"") ||
+        const bool offered = ContainsText(own, "\"1\"") ||
                              (i + 1 < items_.size() && ContainsText(items_[i + 1], "\"1\""));
         if (offered) {
           std::string& products = columns_[row.column];
@@ -153,7 +158,7 @@ class RecordReader {
     }
   }
 
-  std::vector<std::string>& items_;
+  std::span<const std::string_view> items_;
   std::string_view detail_base_url_;
   MizuhoColumns columns_{};
   std::string id_;
@@ -161,19 +166,20 @@ class RecordReader {
 
 }  // namespace
 
-MizuhoColumns ExtractMizuhoColumns(std::vector<std::string>& items, std::size_t start,
+MizuhoColumns ExtractMizuhoColumns(std::span<const std::string_view> items, std::size_t start,
                                    const std::function<bool()>& stop_requested,
                                    std::string_view detail_base_url) {
   RecordReader reader(items, detail_base_url);
+  std::string first;  // the record's first item without its record start
   for (std::size_t i = start; i < items.size(); ++i) {
-    std::string t = Trim(items[i]);
+    std::string_view t = text::TrimView(items[i]);
     if (StartsWith(t, ":{"))
       break;  // a nested object: the record's own keys are done
-    if (StartsWith(t, ":[") || StartsWith(t, "{\"")) {
+    if (IsMizuhoRecordStart(t)) {
       if (i > start)
         break;  // the next record begins
-      t = Trim(RemoveAll(RemoveAll(t, ":["), "{\""));
-      items[i] = t;
+      first = Trim(RemoveAll(RemoveAll(t, ":["), "{\""));
+      t = first;
     }
     reader.Dispatch(i, t);
     if (stop_requested())

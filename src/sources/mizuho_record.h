@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,12 +17,12 @@ namespace tenrovel::sources {
 inline constexpr std::size_t kMizuhoColumnCount = 18;
 using MizuhoColumns = std::array<std::string, kMizuhoColumnCount>;
 
-// Reads the record that begins at item `start` (rewriting that one item into
-// an ordinary key-and-value item) up to the next record start or an item
-// beginning with ":{". `stop_requested` is asked after every item; the
-// columns found so far are returned either way. Column 17 is the detail page
-// URL on `detail_base_url`.
-MizuhoColumns ExtractMizuhoColumns(std::vector<std::string>& items, std::size_t start,
+// Reads the record that begins at item `start` (reading that one item as an
+// ordinary key-and-value item, without its record start) up to the next
+// record start or an item beginning with ":{". `stop_requested` is asked
+// after every item; the columns found so far are returned either way. Column
+// 17 is the detail page URL on `detail_base_url`. The items are only read.
+MizuhoColumns ExtractMizuhoColumns(std::span<const std::string_view> items, std::size_t start,
                                    const std::function<bool()>& stop_requested,
                                    std::string_view detail_base_url);
 

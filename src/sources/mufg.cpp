@@ -22,11 +22,11 @@ bool IsMufgPrefectureLine(std::string_view trimmed_line, std::string_view pref_c
   return text::EqualsIgnoreAsciiCase(trimmed_line.substr(1, 2), pref_code);
 }
 
-std::vector<std::string> KeepMufgLines(const std::vector<std::string>& lines,
-                                       std::string_view pref_code,
-                                       const std::function<bool()>& stop_requested) {
-  std::vector<std::string> kept;
-  for (const std::string& line : lines) {
+std::vector<std::string_view> KeepMufgLines(std::span<const std::string_view> lines,
+                                            std::string_view pref_code,
+                                            const std::function<bool()>& stop_requested) {
+  std::vector<std::string_view> kept;
+  for (const std::string_view line : lines) {
     const std::string_view trimmed = text::TrimView(line);
     if (IsMufgPrefectureLine(trimmed, pref_code))
       kept.emplace_back(trimmed);
@@ -64,8 +64,11 @@ void FetchMufgPrefecture(job::SourceContext& context, const std::string& pref_co
   }
   context.Pause(context.Bank().pauses.after_download);
 
-  std::vector<std::string> kept;
-  if (const auto bytes = platform::ReadFileBytes(local)) {
+  // The kept lines are views of the file's bytes, which stay loaded while
+  // they are written.
+  const std::optional<std::string> bytes = platform::ReadFileBytes(local);
+  std::vector<std::string_view> kept;
+  if (bytes) {
     kept = KeepMufgLines(text::SplitLines(*bytes), pref_code,
                          [&context] { return context.Terminated(); });
   }
@@ -75,7 +78,7 @@ void FetchMufgPrefecture(job::SourceContext& context, const std::string& pref_co
   }
 
   fields.PrefItemTotal = static_cast<int>(kept.size());
-  for (const std::string& line : kept) {
+  for (const std::string_view line : kept) {
     context.Pause(context.Bank().pauses.before_row);
     // The split has removed the fields' own quotes; the row's quoting gives
     // them back where a column holds a comma or a quote, or it would turn

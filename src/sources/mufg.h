@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,9 +28,9 @@ bool IsMufgPrefectureLine(std::string_view trimmed_line, std::string_view pref_c
 
 // The prefecture's lines, trimmed, in file order. `stop_requested` is asked
 // after every line; once it says yes no further line is examined.
-std::vector<std::string> KeepMufgLines(const std::vector<std::string>& lines,
-                                       std::string_view pref_code,
-                                       const std::function<bool()>& stop_requested);
+std::vector<std::string_view> KeepMufgLines(std::span<const std::string_view> lines,
+                                            std::string_view pref_code,
+                                            const std::function<bool()>& stop_requested);
 
 // The columns of a kept line: its fields 2 to 16, each trimmed; nullopt
 // when the line does not have exactly 16 fields.

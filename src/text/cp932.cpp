@@ -97,8 +97,8 @@ Line LineAt(std::string_view text, std::size_t pos) {
   return {text.substr(pos, stop - pos), next};
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
   for (std::size_t pos = 0; pos < text.size();) {
     const Line line = LineAt(text, pos);
     lines.emplace_back(line.content);

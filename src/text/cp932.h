@@ -18,10 +18,23 @@ constexpr bool IsLeadByte(char c) {
   return IsLeadByte(static_cast<unsigned char>(c));
 }
 
-// The byte length of the character at `pos`: 2 for a lead byte with a byte
-// after it, else 1.
+// Trail bytes of CP932: 0x40-0x7E and 0x80-0xFC. Control characters, the
+// space, the digits and the ASCII punctuation below 0x40 ('"', ',', '<',
+// '>' among them) never are.
+constexpr bool IsTrailByte(unsigned char b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// The byte length of the character at `pos`: 2 for a lead byte followed by
+// a trail byte, else 1. A lead byte before any other byte is a character of
+// its own, as the code page's decoder reads it, so that the quote or comma
+// after it is always seen. Every character-wise walk over CP932 text steps
+// by this.
 constexpr std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
-  return IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
+  return IsLeadByte(text[pos]) && pos + 1 < text.size() &&
+                 IsTrailByte(static_cast<unsigned char>(text[pos + 1]))
+             ? 2
+             : 1;
 }
 
 // The first occurrence of `needle` at or after `from` (a character
@@ -50,8 +63,8 @@ struct Line {
 };
 // The line that begins at `pos`, which must be below the text's size.
 Line LineAt(std::string_view text, std::size_t pos);
-// Every line of a file's text.
-std::vector<std::string> SplitLines(std::string_view text);
+// Every line of a file's text, as views of it.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 // Whether `text` begins with `prefix`, byte for byte.
 constexpr bool StartsWith(std::string_view text, std::string_view prefix) {

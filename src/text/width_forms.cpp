@@ -1,3 +1,5 @@
+// The kana table with its voiced and semi-voiced compositions, and the
+// table of half-width spellings read off them when the program is compiled.
 #include "text/width_forms.h"
 
 #include <array>

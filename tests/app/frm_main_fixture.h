@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/frm_main.h"
@@ -22,17 +24,25 @@ class FrmMainFixture : public ::testing::Test {
     config.temp_file = folder.path() / "tmp.dat";
     config.sites.delay_scale = 0;
     // Each source writes `rows_per_prefecture` rows, refreshing the status
-    // line after each; with `fail_downloads` it first downloads in vain.
+    // line after each; with `fail_downloads` (or for the prefecture
+    // `failing_code`) it first downloads in vain, and it throws for
+    // `throwing_code`.
     const job::SourceEntry source = [this](job::SourceContext& worker, const std::string& arg) {
       source_calls.push_back(platform::Cp932ToUtf8(arg));
-      if (fail_downloads)
+      if (fail_downloads || arg == failing_code)
         worker.DownloadToFile("https://bank.test/fail", worker.TempFilePath());
+      if (arg == failing_code)
+        return;
       worker.Fields().PrefItemTotal = rows_per_prefecture;
       for (int i = 0; i < rows_per_prefecture; ++i) {
         worker.WriteRow("row");
         ++worker.Fields().PrefItemDone;
         worker.SyncShowItemStatus();
       }
+      while (hold_until_stopped && !worker.Terminated())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (arg == throwing_code)
+        throw std::runtime_error("broken answer");
     };
     config.banks = Banks();
     for (BankRow& bank : config.banks)
@@ -40,7 +50,7 @@ class FrmMainFixture : public ::testing::Test {
     ResetView();
     config.download = [](const std::string&, const std::filesystem::path&,
                          const std::atomic<bool>*) {
-      return job::DownloadOutcome{false, "refused"};
+      return platform::DownloadResult{false, "refused"};
     };
   }
 
@@ -98,6 +108,9 @@ class FrmMainFixture : public ::testing::Test {
   TFrmMain::Config config;
   int rows_per_prefecture = 1;
   bool fail_downloads = false;
+  bool hold_until_stopped = false;        // a source that works until the stop request
+  std::string failing_code;
+  std::string throwing_code;
   std::vector<std::string> source_calls;  // UTF-8; written by the worker
   std::unique_ptr<TFrmMain> frm;          // ends before the dispatcher
 };

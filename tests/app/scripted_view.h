@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <functional>
@@ -35,6 +36,7 @@ class ScriptedView final : public MainWindowView {
   std::optional<std::filesystem::path> save_answer;
   OsVersion os_version{10, 0};
   bool taskbar_api = true;
+  bool shell_open_works = true;
   // Runs when the status text changes: where a test acts in the middle of a job.
   std::function<void(const std::string& utf8)> on_status;
   // Runs inside every dialog, as the modal loop of a Windows dialog
@@ -53,6 +55,8 @@ class ScriptedView final : public MainWindowView {
   int repaints = 0;
   ScreenCursor cursor = ScreenCursor::kOther;
   std::vector<ShownBox> boxes;
+  int open_dialogs = 0;
+  int most_open_dialogs = 0;  // one box over another is a fault
   std::vector<SaveDialogRequest> save_dialogs;
   std::vector<unsigned> beeps;
   std::vector<FlashRequest> flashes;
@@ -62,6 +66,7 @@ class ScriptedView final : public MainWindowView {
   std::vector<std::filesystem::path> opened;
   std::deque<unsigned> posted;
   bool ended = false;
+  std::vector<std::string> shutdown_reasons;  // UTF-8, "" when removed
 
   const ControlState& Of(Control c) const { return controls.at(static_cast<std::size_t>(c)); }
 
@@ -96,8 +101,7 @@ class ScriptedView final : public MainWindowView {
 
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
     boxes.push_back({platform::Cp932ToUtf8(text), platform::Cp932ToUtf8(caption), flags});
-    if (modal_loop)
-      modal_loop();
+    RunModalLoop();
     if ((flags & 0xF) != kMbYesNo)
       return kIdOk;
     if (answers.empty()) {
@@ -110,8 +114,7 @@ class ScriptedView final : public MainWindowView {
   }
   std::optional<std::filesystem::path> ShowSaveDialog(const SaveDialogRequest& request) override {
     save_dialogs.push_back(request);
-    if (modal_loop)
-      modal_loop();
+    RunModalLoop();
     return save_answer;
   }
 
@@ -127,12 +130,24 @@ class ScriptedView final : public MainWindowView {
   void SetTaskbarProgressState(TTaskBarProgressState state) override {
     taskbar_states.push_back(state);
   }
-  void ShellOpen(const std::filesystem::path& file) override { opened.push_back(file); }
+  bool ShellOpen(const std::filesystem::path& file) override {
+    opened.push_back(file);
+    return shell_open_works;
+  }
   OsVersion GetOsVersion() override { return os_version; }
+  void SetShutdownBlockReason(const std::string& reason) override {
+    shutdown_reasons.push_back(platform::Cp932ToUtf8(reason));
+  }
   void PostPrivateMessage(unsigned message) override { posted.push_back(message); }
   void EndApplication() override { ended = true; }
 
  private:
+  void RunModalLoop() {
+    most_open_dialogs = std::max(most_open_dialogs, ++open_dialogs);
+    if (modal_loop)
+      modal_loop();
+    --open_dialogs;
+  }
   ControlState& At(Control c) { return controls.at(static_cast<std::size_t>(c)); }
 };
 

@@ -52,7 +52,13 @@ TEST_F(SettingsTest, LoadAppliesTheSavedBankAndPrefectures) {
       {"all", AreaFile(Ones(47)), kMizuho, Ones(47), true, 0},
       {"longer, other characters", AreaFile("0201" + std::string(43, '0') + "1111"), kMizuho,
        "0001", false, 3},
-      {"other section", "[Other]\r\nSelShop=1\r\nArea=1\r\n", kMizuho, "", false, 0},
+      // Without a "Config" section the file holds no choices: as on a first run.
+      {"other section", "[Other]\r\nSelShop=1\r\nArea=1\r\n", kMizuho, Ones(47), true, 0},
+      {"hosts only", "[Hosts]\r\nMufgUrl=http://x\r\n", kMizuho, Ones(47), true, 0},
+      // The whole value is the number, or it reads as 0.
+      {"digits then letters", "[Config]\r\nSelShop=1abc\r\n", kMizuho, "", false, 0},
+      {"a decimal fraction", "[Config]\r\nSelShop=2.0\r\n", kMizuho, "", false, 0},
+      {"blanks and a sign", "[Config]\r\nSelShop= +2 \r\n", kMufg, "", false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

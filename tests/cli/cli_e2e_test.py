@@ -26,14 +26,12 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 EXPECTED = os.path.join(HERE, "expected")
 MIZUHO_PATH = "/map/uc/PoiAttr"
 DETAIL_BASE = "https://detail.example"
-MIZUHO_HEADER = ('"名称","名称カナ","母店・店番号","店舗形態","郵便番号","住所","アクセス方法","電話番号",'
-                 '"駐車場有無","平日ATM営業時間","土曜日ATM営業時間","日曜日ATM営業時間",'
-                 '"祝日・振替休日ATM営業時間","通帳繰越機有無","取扱商品","緯度（世界測地系）",'
-                 '"経度（世界測地系）","詳細ページURL"\r\n').encode("cp932")
+SMBC_PATH = "/smt/smbcbank/"
+POSTAL_PATH = "/PostanWs.aspx"
 MUFG_PATH = "/report/data.txt"
-MUFG_HEADER = ('"名称","名称かな","母店・店番号","郵便番号","住所","アクセス方法","電話番号","駐車場有無",'
-               '"平日ATM営業時間","土曜日ATM営業時間","日・祝日ATM営業時間","取扱商品・サービス",'
-               '"緯度（世界測地系）","経度（世界測地系）","詳細ページURL"\r\n').encode("cp932")
+# Line 1 of each bank's file, in the bank table's order, CR LF included.
+with open(os.path.join(HERE, "..", "app", "expected", "header_rows.csv"), "rb") as f:
+    MIZUHO_HEADER, SMBC_HEADER, MUFG_HEADER = f.read().splitlines(keepends=True)
 
 
 def simulator_url():
@@ -82,7 +80,8 @@ class CliCase(unittest.TestCase):
     def env(self, **overrides):
         env = dict(os.environ)
         env.update({"TENROVEL_MIZUHO_URL": simulator_url(), "TENROVEL_MIZUHO_DETAIL_URL": DETAIL_BASE,
-                    "TENROVEL_MUFG_URL": simulator_url(),
+                    "TENROVEL_MUFG_URL": simulator_url(), "TENROVEL_SMBC_URL": simulator_url(),
+                    "TENROVEL_POSTAL_URL": simulator_url(),
                     "TENROVEL_DELAY_SCALE": "0", "TMPDIR": self.tmp,
                     # Arguments must be read as UTF-8 whatever the locale. Wine
                     # needs a UTF-8 locale to give files their Unicode names.
@@ -123,12 +122,29 @@ class CliCase(unittest.TestCase):
 class Usage(CliCase):
     def test_usage_errors_exit_64(self):
         for args in ([], ["--bank", "mizuho"], ["--bank", "nope", "--all"],
-                     ["--bank", "mizuho", "--pref", "48"], ["--bank", "mizuho", "--pref", "東京"],
+                     ["--bank", "mizuho", "--pref", "48"], ["--bank", "mizuho", "--pref", "東"],
                      ["--bank", "mizuho", "--all", "--pref", "13"], ["--bogus"]):
             with self.subTest(args=args):
                 run = self.run_tool(args)
                 self.assertEqual(run.code, 64, run.stderr)
                 self.assertIn("tenrovel:", run.stderr)
+
+    def test_prefectures_by_code_name_short_name_or_romanised(self):
+        # Each form names Tokyo; --list-prefectures shows the 47 with their codes.
+        for form in ("13", "１３", "東京都", "東京", "tokyo", "TOKYO"):
+            with self.subTest(form=form):
+                run = self.run_tool(["--bank", "Mizuho", "--pref", "1," + form, "-o", "out.csv",
+                                     "--force", "-q"])
+                self.assertEqual(run.code, 0, run.stderr)
+                with open(os.path.join(EXPECTED, "mizuho_01_13.csv"), "rb") as f:
+                    self.assertEqual(run.file("out.csv"), f.read())
+        run = self.run_tool(["--bank", "mizuho", "--pref", "hokaido"])
+        self.assertEqual(run.code, 64)
+        self.assertIn("did you mean 北海道 (hokkaido)?", run.stderr)
+        run = self.run_tool(["--list-prefectures"])
+        self.assertEqual(run.code, 0)
+        lines = run.stdout.decode("utf-8").splitlines()
+        self.assertEqual((len(lines), lines[0], lines[46]), (47, "01 北海道 hokkaido", "47 沖縄県 okinawa"))
 
     def test_help_and_version(self):
         run = self.run_tool(["--help"])
@@ -137,11 +153,6 @@ class Usage(CliCase):
         run = self.run_tool(["--version"])
         self.assertEqual(run.code, 0)
         self.assertTrue(run.stdout.startswith(b"tenrovel "))
-
-    def test_bank_without_a_source_exits_69(self):
-        run = self.run_tool(["--bank", "smbc", "--pref", "13"])
-        self.assertEqual(run.code, 69, run.stderr)
-        self.assertEqual(os.listdir(self.work), [])
 
     def test_existing_output_is_refused_without_force(self):
         path = os.path.join(self.work, "out.csv")
@@ -157,6 +168,56 @@ class Usage(CliCase):
     def test_output_that_cannot_be_created_exits_73(self):
         run = self.run_tool(["--bank", "mizuho", "--pref", "02", "-o", "missing/out.csv"])
         self.assertEqual(run.code, 73, run.stderr)
+        self.assertRegex(run.stderr, "cannot create missing/out.csv: .")
+
+
+class ExistingFile(CliCase):
+    """An existing file is replaced only when the job has an outcome."""
+    OLD = b"old rows\r\n"
+
+    def run_over_old_file(self, args, **env):
+        with open(os.path.join(self.work, "out.csv"), "wb") as f:
+            f.write(self.OLD)
+        return self.run_tool(["--bank", "mizuho", "-o", "out.csv", "--force"] + args, **env)
+
+    def test_outcome_decides_whether_the_old_file_is_replaced(self):
+        unreachable = "http://127.0.0.1:%d" % closed_port()
+        cases = [  # name, args, environment, exit code, the old file is kept
+            ("rows", ["--pref", "01"], {}, 0, False),
+            ("nothing found", ["--pref", "02"], {}, 1, False),
+            ("site unreachable", ["--pref", "01,13"], {"TENROVEL_MIZUHO_URL": unreachable}, 3, True),
+        ]
+        for name, args, env, code, kept in cases:
+            with self.subTest(name):
+                run = self.run_over_old_file(args, **env)
+                self.assertEqual(run.code, code, run.stderr)
+                data = run.file("out.csv")
+                self.assertEqual(data == self.OLD, kept)
+                if not kept:
+                    self.assertTrue(data.startswith(MIZUHO_HEADER))
+                self.assertEqual(os.listdir(self.work), ["out.csv"], "no part file is left")
+                self.assert_no_temp_left()
+
+    @unittest.skipIf(os.name != "posix", "needs a file-size limit")
+    def test_a_write_error_keeps_the_old_file_and_exits_74(self):
+        if ARGS.emulator:
+            self.skipTest("the file-size limit is a POSIX one")
+        import resource
+
+        def limit():  # the header row is cut: a write error, not SIGXFSZ
+            resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))
+        with open(os.path.join(self.work, "out.csv"), "wb") as f:
+            f.write(self.OLD)
+        p = subprocess.run(self.command(["--bank", "mizuho", "--pref", "13", "-o", "out.csv",
+                                         "--force"]),
+                           cwd=self.work, env=self.env(), capture_output=True, timeout=120,
+                           preexec_fn=limit)
+        stderr = p.stderr.decode("utf-8", "replace")
+        self.assertEqual(p.returncode, 74, stderr)
+        self.assertIn("cannot write out.csv: File too large", stderr)
+        self.assertEqual(Run(0, b"", "", self.work).file("out.csv"), self.OLD)
+        self.assertEqual(os.listdir(self.work), ["out.csv"], "no part file is left")
+        self.assert_no_temp_left()
 
 
 class MizuhoJobs(CliCase):
@@ -177,6 +238,30 @@ class MizuhoJobs(CliCase):
         self.assertIn("みずほ銀行店舗 東京都 : 12/12件 取得中", run.stderr)
         self.assert_no_temp_left()
 
+    def test_the_outcome_is_said_in_one_line_unless_quiet(self):
+        stall = ("/control/fault?path=" + urllib.request.quote(MIZUHO_PATH + "?kencode=01")
+                 + "&kind=status&code=503")
+        cases = [  # name, arguments, fault to arm, exit code, last line
+            ("rows", ["--pref", "01,13"], None, 0, "tenrovel: wrote 14 rows to out.csv (2 prefectures)"),
+            ("partial", ["--pref", "01,13"], stall, 4,
+             "tenrovel: wrote 12 rows to out.csv (2 prefectures); not fetched: 北海道"),
+            ("nothing", ["--pref", "02"], None, 1, "tenrovel: nothing found; out.csv holds the header row"),
+        ]
+        for name, args, fault, code, line in cases:
+            for quiet in (False, True):
+                with self.subTest(name=name, quiet=quiet):
+                    if fault:
+                        control(fault)
+                    run = self.run_tool(["--bank", "mizuho", "-o", "out.csv", "--force"] + args
+                                        + (["-q"] if quiet else []))
+                    self.assertEqual(run.code, code, run.stderr)
+                    lines = run.stderr.splitlines()
+                    if quiet:  # failed downloads are errors: they stay
+                        self.assertEqual([l for l in lines if "download failed" not in l], [])
+                        self.assertEqual(len(lines), 1 if fault else 0)
+                    else:
+                        self.assertEqual(lines[-1], line)
+
     def test_default_output_name(self):
         run = self.run_tool(["--bank", "mizuho", "--pref", "01"])
         self.assertEqual(run.code, 0, run.stderr)
@@ -188,12 +273,25 @@ class MizuhoJobs(CliCase):
         self.assertEqual(run.file("out.csv"), MIZUHO_HEADER)
         self.assert_no_temp_left()
 
+    def test_a_prefecture_that_failed_among_others_exits_4(self):
+        control("/control/fault?path=" + urllib.request.quote(MIZUHO_PATH + "?kencode=01")
+                + "&kind=status&code=503")
+        run = self.run_tool(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv"])
+        self.assertEqual(run.code, 4, run.stderr)
+        rows = self.assert_rows(run.file("out.csv"), 18)
+        self.assertEqual(len(rows), 13, "header and Tokyo's twelve rows")
+        # Told when it happened, before Tokyo's progress, with the URL's path only.
+        failed = run.stderr.index("tenrovel: download failed (北海道): http://127.0.0.1:")
+        self.assertIn(MIZUHO_PATH + ": ", run.stderr[failed:].splitlines()[0])
+        self.assertNotIn("kencode", run.stderr)
+        self.assertLess(failed, run.stderr.index("東京都 : "))
+
     def test_refused_connections_exit_3(self):
         url = "http://127.0.0.1:%d" % closed_port()
         run = self.run_tool(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv"],
                             TENROVEL_MIZUHO_URL=url)
         self.assertEqual(run.code, 3, run.stderr)
-        self.assertEqual(run.file("out.csv"), MIZUHO_HEADER)
+        self.assertEqual(os.listdir(self.work), [], "no file is made")
         self.assertIn("download failed", run.stderr)
 
     @unittest.skipIf(os.name != "posix", "needs POSIX signals")
@@ -226,6 +324,176 @@ class MizuhoJobs(CliCase):
         self.assert_no_temp_left()
 
 
+    def test_a_service_that_repeats_one_page_without_end_ends_with_its_ten_rows(self):
+        # Every answer for 沖縄県, whatever its start, holds the same ten
+        # records under a hit count of 10^9.
+        records = ",".join('{"id":"47%02d","name":"店舗%d","lat":"26.2","lon":"127.6"}' % (i, i)
+                           for i in range(10))
+        body = ('cb({"status":"OK","count":{"hits":"1000000000","start":"1","pm":"10"},'
+                '"items":[%s]})' % records)
+        path = MIZUHO_PATH + "?kencode=47"
+        control("/control/fault?path=" + urllib.request.quote(path, safe="") +
+                "&kind=status&code=200&count=0&body=" + urllib.request.quote(body, safe=""))
+        def okinawa_requests():
+            return [t for t in requested_targets(MIZUHO_PATH) if "&kencode=47&" in t]
+        before = len(okinawa_requests())
+        run = self.run_tool(["--bank", "mizuho", "--pref", "47", "-o", "out.csv"], timeout=60)
+        self.assertEqual(run.code, 0, run.stderr)
+        rows = self.assert_rows(run.file("out.csv"), 18)
+        self.assertEqual([row[0] for row in rows[1:]], ["店舗%d" % i for i in range(10)])
+        self.assertEqual(len(okinawa_requests()) - before, 2,
+                         "the second answer brings nothing new: no third is asked for")
+    @unittest.skipIf(os.name != "posix", "needs POSIX signals")
+    def test_a_closed_standard_error_or_a_hangup_still_ends_the_job_cleanly(self):
+        if ARGS.emulator:
+            self.skipTest("POSIX signals")
+        # The reader of standard error goes away at once: progress lines fail
+        # to be written, and the job still completes.
+        process = subprocess.Popen(
+            self.command(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv"]),
+            cwd=self.work, env=self.env(), stderr=subprocess.PIPE)
+        process.stderr.close()
+        self.assertEqual(process.wait(timeout=60), 0)
+        with open(os.path.join(EXPECTED, "mizuho_01_13.csv"), "rb") as f:
+            self.assertEqual(Run(0, b"", "", self.work).file("out.csv"), f.read())
+        self.assert_no_temp_left()
+        # A hangup stops it like SIGTERM: the rows written stay.
+        control("/control/fault?path=" + urllib.request.quote(MIZUHO_PATH + "?kencode=13")
+                + "&kind=stall&before_headers=1&seconds=30")
+        process = subprocess.Popen(
+            self.command(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv", "--force"]),
+            cwd=self.work, env=self.env(), stderr=subprocess.PIPE)
+        for line in iter(process.stderr.readline, b""):
+            if "北海道".encode() in line:
+                break
+        time.sleep(0.3)  # the request for Tokyo is under way
+        process.send_signal(signal.SIGHUP)
+        self.assertEqual(process.wait(timeout=10), 2)
+        self.assertEqual(len(self.assert_rows(Run(0, b"", "", self.work).file("out.csv"), 18)), 3)
+
+
+def smbc_log_since(before):
+    """The SMBC and postal requests received after the `before` ones (an
+    earlier result of this function), in order."""
+    entries = [line.split(" ")[1] for line in control("/control/log").split("\r\n")
+               if line.startswith("GET ")]
+    entries = [t for t in entries if t.startswith(SMBC_PATH) or t.startswith(POSTAL_PATH)]
+    return entries[len(before):]
+
+
+def smbc_search(keyword):
+    return SMBC_PATH + "search_fw.htm?keyword=%s&condSum2=on&cond7=COL_29%%3A1" % keyword
+
+
+def smbc_list(keyword, page):
+    # Written out, not built by the program's rule: "%" of the keyword as
+    # "%2525", the authority of TENROVEL_SMBC_URL as PARENT_HTTP_HOST.
+    return (SMBC_PATH + "zdcemaphttp2.cgi?target=http%3A%2F%2F127.0.0.1%2Fsmt%2Fsmbcbank%2F"
+            "search_fw_list.htm%3Fkeyword%3D" + keyword.replace("%", "%2525") + "%26pg%3D" +
+            str(page) + "%26cond7%3DCOL_29%253A1%26count5%3D3%26count1%3D1%26count2%3D11"
+            "%26target%3D5%26https_req%3D1%26PARENT_HTTP_HOST%3D127.0.0.1:" +
+            simulator_url().rsplit(":", 1)[1] + "&zdccnt=1&enc=UTF8&encodeflg=1")
+
+
+def smbc_detail(location):
+    return SMBC_PATH + "inf/%s/" % location
+
+
+def postal(town):
+    return POSTAL_PATH + "?inputWords=" + "".join("%%%02X" % b for b in town.encode("utf-8"))
+
+
+TOKYO = "%E6%9D%B1%E4%BA%AC%E9%83%BD"
+OSAKA = "%E5%A4%A7%E9%98%AA%E5%BA%9C"
+
+
+class SmbcJobs(CliCase):
+    @staticmethod
+    def expected_tokyo():
+        with open(os.path.join(EXPECTED, "smbc_13.csv"), "rb") as f:
+            port = simulator_url().rsplit(":", 1)[1]
+            return f.read().replace(b"@PORT@", port.encode("ascii"))
+
+    def test_tokyo_matches_the_expected_file_and_requests(self):
+        before = smbc_log_since([])
+        run = self.run_tool(["--bank", "smbc", "--pref", "13", "-o", "out.csv"])
+        # The detail page of 0105 is missing: its row keeps only the URL, and
+        # the failed download makes the job a partial one.
+        self.assertEqual(run.code, 4, run.stderr)
+        self.assertIn("not fetched: 東京都", run.stderr)
+        self.assertEqual(run.file("out.csv"), self.expected_tokyo())
+        self.assert_rows(run.file("out.csv"), 15)
+        # Page 2 repeats 0105 (skipped) and brings 0106 and 0107; the hit
+        # count, 7, is then reached. Addresses without 〒 are looked up (for
+        # 0103 there is no number to cut the town at).
+        self.assertEqual(smbc_log_since(before), [
+            smbc_search(TOKYO), smbc_list(TOKYO, 1),
+            smbc_detail("0101"), smbc_detail("0102"), postal("東京都千代田区丸の内"),
+            smbc_detail("0103"), smbc_detail("0104"), postal("東京都港区六本木"),
+            smbc_detail("0105"), smbc_list(TOKYO, 2),
+            smbc_detail("0106"), smbc_detail("0107"), postal("東京都中央区銀座")])
+        self.assertIn("三井住友銀行店舗 東京都 : 7/7件 取得中", run.stderr)
+        # 0105 has no detail page: its row holds its URL alone.
+        self.assertIn("download failed (東京都): " + simulator_url() + smbc_detail("0105"),
+                      run.stderr)
+        self.assert_no_temp_left()
+
+    def test_a_page_2_that_repeats_page_1_ends_the_list(self):
+        before = smbc_log_since([])
+        run = self.run_tool(["--bank", "smbc", "--pref", "27", "-o", "out.csv"])
+        self.assertEqual(run.code, 0, run.stderr)
+        rows = self.assert_rows(run.file("out.csv"), 15)
+        self.assertEqual([row[2] for row in rows[1:]], ["01", "02", "03"])
+        self.assertEqual(smbc_log_since(before), [
+            smbc_search(OSAKA), smbc_list(OSAKA, 1), smbc_detail("2701"), smbc_detail("2702"),
+            smbc_detail("2703"), smbc_list(OSAKA, 2)])
+        self.assertIn("大阪府: 3 rows of 8 hits", run.stderr)
+        self.assert_no_temp_left()
+
+    def test_default_output_name_and_nothing_found(self):
+        before = smbc_log_since([])
+        run = self.run_tool(["--bank", "smbc", "--pref", "青森県"])
+        self.assertEqual(run.code, 1, run.stderr)
+        self.assertEqual(os.listdir(self.work), ["三井住友銀行店舗一覧.csv"])
+        self.assertEqual(run.file("三井住友銀行店舗一覧.csv"), SMBC_HEADER)
+        self.assertEqual(smbc_log_since(before), [smbc_search("%E9%9D%92%E6%A3%AE%E7%9C%8C")])
+        self.assert_no_temp_left()
+
+    def test_unreachable_host_exits_3(self):
+        url = "http://127.0.0.1:%d" % closed_port()
+        run = self.run_tool(["--bank", "smbc", "--pref", "13,27", "-o", "out.csv"],
+                            TENROVEL_SMBC_URL=url)
+        self.assertEqual(run.code, 3, run.stderr)
+        self.assertFalse(os.path.exists(os.path.join(self.work, "out.csv")),
+                         "an unreachable site leaves no file")
+        self.assertIn("download failed (東京都)", run.stderr)
+        self.assertIn("download failed (大阪府)", run.stderr)
+
+    @unittest.skipIf(os.name != "posix", "needs POSIX signals")
+    def test_interrupt_during_a_detail_page_keeps_the_rows_and_requests_nothing_more(self):
+        if ARGS.emulator:
+            self.skipTest("signals do not reach a program under Wine as Ctrl-C")
+        control("/control/fault?path=" + urllib.request.quote(smbc_detail("0103")) +
+                "&kind=stall&before_headers=1&seconds=30")
+        before = smbc_log_since([])
+        process = subprocess.Popen(
+            self.command(["--bank", "smbc", "--pref", "13,27", "-o", "out.csv"]),
+            cwd=self.work, env=self.env(), stderr=subprocess.DEVNULL)
+        deadline = time.time() + 60
+        while smbc_detail("0103") not in smbc_log_since(before) and time.time() < deadline:
+            time.sleep(0.1)
+        process.send_signal(signal.SIGINT)
+        code = process.wait(timeout=30)
+        self.assertEqual(code, 2)
+        rows = self.assert_rows(Run(0, b"", "", self.work).file("out.csv"), 15)
+        # The location under way is written with what was found: its URL.
+        self.assertEqual([row[0] for row in rows[1:]], ["丸の内支店", '丸の内"Plaza",出張所', ""])
+        self.assertTrue(rows[3][14].endswith(smbc_detail("0103")))
+        requests = smbc_log_since(before)
+        self.assertEqual(requests[-1], smbc_detail("0103"), "nothing requested after the stop")
+        self.assert_no_temp_left()
+
+
 class MufgJobs(CliCase):
     @staticmethod
     def expected():
@@ -251,21 +519,20 @@ class MufgJobs(CliCase):
         before = len(requested_targets(MUFG_PATH))
         control("/control/fault?path=" + MUFG_PATH + "&kind=status&code=500&count=1")
         run = self.run_tool(["--bank", "mufg", "--pref", "13,14", "-o", "out.csv"])
-        self.assertEqual(run.code, 0, run.stderr)
+        self.assertEqual(run.code, 4, run.stderr)  # Tokyo's rows are missing
         self.assertEqual(run.file("out.csv"), MUFG_HEADER + b"".join(kanagawa))
         self.assert_rows(run.file("out.csv"), 15)
         self.assertEqual(requested_targets(MUFG_PATH)[before:], [MUFG_PATH, MUFG_PATH])
         self.assertIn("download failed (東京都)", run.stderr)
         self.assert_no_temp_left()
 
-    def test_without_a_configured_host_nothing_is_sent_and_the_job_exits_3(self):
+    def test_without_a_configured_host_nothing_is_sent_and_the_job_exits_78(self):
         before = len(requested_targets(MUFG_PATH))
         run = self.run_tool(["--bank", "mufg", "--pref", "13,14", "-o", "out.csv"],
                             TENROVEL_MUFG_URL="")
-        self.assertEqual(run.code, 3, run.stderr)
-        self.assertEqual(run.file("out.csv"), MUFG_HEADER)
-        self.assertIn("download failed (東京都): " + MUFG_PATH, run.stderr)
-        self.assertIn("download failed (神奈川県): " + MUFG_PATH, run.stderr)
+        self.assertEqual(run.code, 78, run.stderr)
+        self.assertIn("TENROVEL_MUFG_URL", run.stderr)
+        self.assertEqual(os.listdir(self.work), [], "no file is made")
         self.assertEqual(requested_targets(MUFG_PATH)[before:], [])
         self.assert_no_temp_left()
 

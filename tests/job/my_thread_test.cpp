@@ -7,12 +7,14 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "job/my_thread.h"
 #include "job/queue_dispatcher.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/output_file.h"
 
 namespace tenrovel::job {
 namespace {
@@ -86,7 +88,7 @@ class DriverTest : public ::testing::Test {
     request.sites.delay_scale = 0;
     // A URL containing "fail" fails; any other one stores its text.
     request.download = [](const std::string& url, const fs::path& path,
-                          const std::atomic<bool>* stop) -> DownloadOutcome {
+                          const std::atomic<bool>* stop) -> platform::DownloadResult {
       if (*stop)
         return {false, "cancelled"};
       if (url.find("fail") != std::string::npos)
@@ -139,62 +141,50 @@ class DriverTest : public ::testing::Test {
   platform::PrivateTempFolder folder_;
 };
 
-TEST_F(DriverTest, HeaderRowThenRowsEachEndingWithCrLf) {
-  struct Case {
-    SourceArgument argument;
-    int rows;
-  };
-  const Case cases[] = {{SourceArgument::kPrefectureCode, 2},
-                        {SourceArgument::kPrefectureName, 1},
-                        {SourceArgument::kPrefectureCode, 0}};
-  for (const Case c : cases) {
-    JobRequest request = Request({0}, c.argument);
-    request.source = Source(c.rows);
-    const std::string arg = c.argument == SourceArgument::kPrefectureName ? Pref(0) : "01";
-    std::string expected = std::string(kHeader) + "\r\n";
-    for (int i = 0; i < c.rows; ++i)
-      expected += arg + "," + std::to_string(i) + "\r\n";
-
-    const Outcome outcome = Run(std::move(request));
-    EXPECT_EQ(outcome.file, expected);  // CP932 as is: no byte order mark, CR LF everywhere
-    EXPECT_EQ(outcome.row_written, c.rows > 0 ? kRowsWritten : kNoRowWritten);
-    EXPECT_FALSE(outcome.running_at_finish);
-  }
-}
-
-TEST_F(DriverTest, CallsTheBankSourceForEachCheckedPrefectureInListOrder) {
+TEST_F(DriverTest, HeaderRowThenTheSourceOfEachCheckedPrefectureInListOrder) {
   struct Case {
     SourceArgument argument;
     std::vector<std::size_t> prefs;
-    std::vector<std::string> expected_log;
+    int rows;  // per prefecture
+    std::vector<std::string> log;
+    std::string rows_in_file;  // after the header row
   };
   const std::vector<Case> cases = {
       {SourceArgument::kPrefectureCode,
        {12, 0},
-       {"init 2", "step 1", "source 01", "status 北海道 0/0", "step 2", "source 13",
-        "status 東京都 0/0", "finish"}},
+       2,
+       {"init 2", "step 1", "source 01", "status 北海道 1/2", "status 北海道 2/2", "step 2",
+        "source 13", "status 東京都 1/2", "status 東京都 2/2", "finish"},
+       "01,0\r\n01,1\r\n13,0\r\n13,1\r\n"},
       {SourceArgument::kPrefectureName,
        {26},
-       {"init 1", "step 1", "source 大阪府", "status 大阪府 0/0", "finish"}},
+       0,
+       {"init 1", "step 1", "source 大阪府", "status 大阪府 0/0", "finish"},
+       ""},
       {SourceArgument::kPrefectureCode,
        {46},
-       {"init 1", "step 1", "source 47", "status 沖縄県 0/0", "finish"}},
+       1,
+       {"init 1", "step 1", "source 47", "status 沖縄県 1/1", "finish"},
+       "47,0\r\n"},
       // Without a checked prefecture only the header row is written.
-      {SourceArgument::kPrefectureCode, {}, {"finish"}},
+      {SourceArgument::kPrefectureCode, {}, 0, {"finish"}, ""},
   };
   for (const Case& c : cases) {
     log.clear();
     JobRequest request = Request(c.prefs, c.argument);
-    request.source = Source(0);
+    request.source = Source(c.rows);
     const Outcome outcome = Run(std::move(request));
-    EXPECT_EQ(log, c.expected_log);
-    EXPECT_EQ(outcome.file, std::string(kHeader) + "\r\n");
+    EXPECT_EQ(log, c.log);
+    // CP932 as is: no byte order mark, CR LF after every line.
+    EXPECT_EQ(outcome.file, std::string(kHeader) + "\r\n" + c.rows_in_file);
+    EXPECT_EQ(outcome.row_written, c.rows_in_file.empty() ? kNoRowWritten : kRowsWritten);
+    EXPECT_FALSE(outcome.running_at_finish);
   }
 }
 
 TEST_F(DriverTest, EveryRowIsOnDiskAsSoonAsItIsWritten) {
   JobRequest request = Request({0});
-  const fs::path output = request.output_path;
+  const fs::path output = platform::PartPathFor(request.output_path);
   std::string on_disk;  // while the job still runs
   request.source = [&](SourceContext& worker, const std::string&) {
     worker.WriteRow("first");
@@ -257,9 +247,13 @@ TEST_F(DriverTest, AnExceptionFromASourceStillEndsTheJobProperly) {
     if (code == "02")
       throw std::runtime_error("broken answer");
   };
+  const fs::path part = platform::PartPathFor(request.output_path);
   const Outcome outcome = Run(std::move(request));
 
-  EXPECT_EQ(outcome.file, std::string(kHeader) + "\r\nrow 01\r\nrow 02\r\n");
+  // The rows stay in the part file, which the report names.
+  EXPECT_EQ(platform::ReadFileBytes(part).value_or(""),
+            std::string(kHeader) + "\r\nrow 01\r\nrow 02\r\n");
+  EXPECT_EQ(outcome.report.kept_part_file, part);
   EXPECT_EQ(std::count(log.begin(), log.end(), "source 03"), 0);
   EXPECT_EQ(log.back(), "finish");
   EXPECT_FALSE(outcome.running_at_finish);
@@ -302,7 +296,7 @@ TEST_F(DriverTest, CancelDuringTheThirdOfFivePrefectures) {
 
 TEST_F(DriverTest, AnOutputFileThatCannotBeOpenedStartsNoWriting) {
   JobRequest request = Request({0});
-  request.output_path = Temp().parent_path();  // a folder
+  request.output_path = Temp().parent_path() / "missing" / "out.csv";
   request.source = Source(1);
   platform::ReplaceFileAtomically(Temp(), "left over");
   const Outcome outcome = Run(std::move(request));
@@ -311,6 +305,63 @@ TEST_F(DriverTest, AnOutputFileThatCannotBeOpenedStartsNoWriting) {
   EXPECT_EQ(log, std::vector<std::string>{"finish"});
   EXPECT_EQ(outcome.row_written, kNoRowWritten);
   EXPECT_FALSE(platform::FileExists(Temp()));
+}
+
+// Rows go to "<output>.part"; the chosen file is replaced only by a job
+// whose outcome is decided.
+TEST_F(DriverTest, TheOutcomeDecidesWhetherAnExistingFileIsReplaced) {
+  struct Case {
+    const char* name;
+    int rows;
+    bool fail_download;
+    bool stop;
+    bool throws;
+    bool folder_at_output;  // appears during the job: the final move fails
+    bool replaced;
+    bool part_kept;
+  };
+  const Case cases[] = {
+      {"rows", 1, false, false, false, false, true, false},
+      {"nothing found", 0, false, false, false, false, true, false},
+      {"cancelled", 1, false, true, false, false, true, false},
+      {"rows and a failed download", 1, true, false, false, false, true, false},
+      {"site unreachable", 0, true, false, false, false, false, false},
+      {"internal error after rows", 1, false, false, true, false, false, true},
+      {"internal error without rows", 0, false, false, true, false, false, false},
+      {"final move fails", 1, false, false, false, true, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    JobRequest request = Request({0});
+    const fs::path output = request.output_path.parent_path() / "existing.csv";
+    const fs::path part = platform::PartPathFor(output);
+    request.output_path = output;
+    ASSERT_TRUE(platform::ReplaceFileAtomically(output, "old"));
+    request.source = [&](SourceContext& worker, const std::string&) {
+      if (c.fail_download)
+        worker.DownloadToFile("https://a/fail", worker.TempFilePath());
+      for (int i = 0; i < c.rows; ++i)
+        worker.WriteRow("row");
+      if (c.stop)
+        worker.SyncShowItemStatus();
+      if (c.folder_at_output) {
+        fs::remove(output);
+        fs::create_directories(output / "in the way");
+      }
+      if (c.throws)
+        throw std::runtime_error("broken");
+    };
+    const Outcome outcome =
+        Run(std::move(request), [](TMyThread& worker) { worker.RequestStop(); });
+    if (!c.folder_at_output) {
+      EXPECT_EQ(platform::ReadFileBytes(output).value_or("gone") == "old", !c.replaced);
+    }
+    EXPECT_EQ(platform::FileExists(part), c.part_kept);
+    EXPECT_EQ(outcome.report.kept_part_file.has_value(), c.part_kept);
+    EXPECT_EQ(outcome.report.replace_error.has_value(), c.folder_at_output);
+    fs::remove_all(output);
+    fs::remove(part);
+  }
 }
 
 TEST_F(DriverTest, OnlyABankThatKeepsItsDownloadFindsAnOldTemporaryFileRemoved) {
@@ -345,19 +396,44 @@ TEST_F(DriverTest, RecordsPrefecturesWithFewerRowsThanHits) {
   EXPECT_EQ(outcome.report.rows_written, 5);
 }
 
-TEST_F(DriverTest, PausesEndAtOnceWithoutDelayOrOnAStopRequest) {
-  // A pause that did not end would hold the test until its time limit.
-  QueueDispatcher ui;
-  RecordingUi ui_side(log);
-  JobRequest request = Request({0});
-  request.source = Source(0);
-  TMyThread unscaled(request, ui, ui_side);
-  unscaled.Pause(std::chrono::hours(1));
-  request.sites.delay_scale = 1;
-  TMyThread stopped(request, ui, ui_side);
-  stopped.RequestStop();
-  stopped.Pause(std::chrono::hours(1));
-  SUCCEED();
+TEST_F(DriverTest, PausesLastTheirScaledTimeAndEndOnAStopRequest) {
+  using std::chrono::milliseconds;
+  struct Case {
+    const char* name;
+    double scale;
+    milliseconds fixed;
+    int stop_after_ms;      // -1: never; 0: before the pause
+    milliseconds at_least;  // and it ends within a minute
+  };
+  constexpr auto kHour = std::chrono::hours(1);
+  const Case cases[] = {
+      {"scaled", 0.5, milliseconds(200), -1, milliseconds(100)},
+      {"no delay", 0, kHour, -1, milliseconds(0)},
+      {"stopped before", 1, kHour, 0, milliseconds(0)},
+      {"stopped during", 1, kHour, 50, milliseconds(50)},
+  };
+  for (const Case& c : cases) {
+    QueueDispatcher ui;
+    RecordingUi ui_side(log);
+    JobRequest request = Request({0});
+    request.source = Source(0);
+    request.sites.delay_scale = c.scale;
+    TMyThread worker(request, ui, ui_side);
+    if (c.stop_after_ms == 0)
+      worker.RequestStop();
+    const auto start = std::chrono::steady_clock::now();
+    std::thread stopper([&] {
+      if (c.stop_after_ms > 0) {
+        std::this_thread::sleep_for(milliseconds(c.stop_after_ms));
+        worker.RequestStop();
+      }
+    });
+    worker.Pause(c.fixed);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    stopper.join();
+    EXPECT_GE(elapsed, c.at_least) << c.name;
+    EXPECT_LT(elapsed, std::chrono::minutes(1)) << c.name;
+  }
 }
 
 TEST_F(DriverTest, RefusesARequestWithoutSourceOrDownloader) {

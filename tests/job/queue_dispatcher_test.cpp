@@ -77,5 +77,30 @@ TEST(QueueDispatcherTest, IdleRunsWhileNothingArrives) {
   EXPECT_EQ(idle_runs, 3);
 }
 
+// The CLI turns Ctrl-C into a stop request in `idle`; a worker that reports
+// progress without a pause must not hold that off. Two workers keep the queue
+// from ever running empty, and every call outlasts the idle period.
+TEST(QueueDispatcherTest, IdleRunsWhileCallsKeepComing) {
+  QueueDispatcher ui;
+  std::atomic<bool> stop{false};
+  std::atomic<int> workers_done{0};
+  int calls = 0;
+  const auto report = [&] {
+    for (int i = 0; i < 100 && !stop; ++i)
+      ui.RunOnUiThread([&] {
+        ++calls;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+      });
+    ++workers_done;
+  };
+  std::thread first(report), second(report);
+  ui.RunUntil([&] { return workers_done == 2; }, [&] { stop = true; },
+              std::chrono::milliseconds(20));
+  first.join();
+  second.join();
+  EXPECT_TRUE(stop);
+  EXPECT_LT(calls, 200);
+}
+
 }  // namespace
 }  // namespace tenrovel::job

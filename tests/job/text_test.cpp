@@ -68,16 +68,11 @@ TEST(NormalizeNumerals, ReplacesEveryEntryOfItsTable) {
 }
 
 TEST(ToFullWidth, MapsToFullWidthForms) {
+  using namespace std::string_literals;
   EXPECT_EQ(ToFullWidth("12"), "\x82\x50\x82\x51");
   EXPECT_EQ(ToFullWidth(""), "");
-  EXPECT_EQ(ToFullWidth("\x93\x8C"
-                        "3"),
-            "\x93\x8C\x82\x52");
-  EXPECT_EQ(ToFullWidth(std::string("1\0"
-                                    "2",
-                                    3)),
-            "\x82\x50")
-      << "ends at a NUL";
+  EXPECT_EQ(ToFullWidth("\x93\x8C\x33"), "\x93\x8C\x82\x52");  // 東3
+  EXPECT_EQ(ToFullWidth("1\0\x32"s), "\x82\x50") << "ends at a NUL";
 }
 
 }  // namespace

@@ -57,8 +57,13 @@ TEST(Utf16ToCp932, EncodesAsWindowsDoes) {
   const EncodeCase cases[] = {
       {"best fit e-acute", u"\u00E9", "e"},
       {"best fit yen sign", u"\u00A5", "\x5C"},
-      {"wave dash has no form", u"\u301C", "?"},
-      {"minus sign has no form", u"\u2212", "?"},
+      {"JIS twins: wave dash, 8:45-18:00", u"8:45\u301C18:00",
+       "8:45\x81\x60"
+       "18:00"},
+      {"JIS twins: the other six", u"\u2016\u2212\u00A2\u00A3\u00AC\u2014",
+       "\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA\x81\x5C"},
+      {"JIS twin beside a surrogate pair", u"\U0001F600\u301C", "??\x81\x60"},
+      {"no form, no best fit", u"\u2600", "?"},
       {"full-width tilde", u"\uFF5E", "\x81\x60"},
       {"full-width hyphen-minus", u"\uFF0D", "\x81\x7C"},
       {"duplicate prefers JIS X 0208 code", u"\u2252", "\x81\xE0"},
@@ -145,9 +150,23 @@ TEST(Utf16ToUtf8, EncodesAndReplacesLoneSurrogates) {
 
 TEST(Utf8ToCp932, ConvertsWebTextThroughUtf16) {
   EXPECT_EQ(Utf8ToCp932("\xE6\x9D\xB1\xE4\xBA\xAC\xE9\x83\xBD"), "\x93\x8C\x8B\x9E\x93\x73");
-  EXPECT_EQ(Utf8ToCp932("\xE3\x80\x9C"), "?");  // U+301C
+  EXPECT_EQ(Utf8ToCp932("\xE3\x80\x9C"), "\x81\x60");  // U+301C wave dash: its CP932 twin
   EXPECT_EQ(Utf8ToCp932("caf\xC3\xA9"), "cafe");
   EXPECT_EQ(Cp932ToUtf8("\x93\x8C\x8B\x9E\x93\x73"), "\xE6\x9D\xB1\xE4\xBA\xAC\xE9\x83\xBD");
+}
+
+// A long text is converted in pieces: characters and ill-formed sequences
+// that straddle a piece's end come out as from the whole text at once.
+TEST(Utf8ToCp932, LongTextAsInOnePiece) {
+  const std::string pieces[] = {"a",        "\xE6\x9D\xB1", "\xF0\x9F\x98\x80",
+                                "\xC3\xA9", "\xE6\x9D",     "\x80\x80",
+                                "\xF0\x9F", "\xFF",         "\r\n"};
+  for (std::size_t shift = 0; shift < 7; ++shift) {
+    std::string utf8(65536 - 3 + shift, 'x');
+    for (int round = 0; round < 3000; ++round)
+      utf8 += pieces[(round + shift) % std::size(pieces)];
+    EXPECT_EQ(Utf8ToCp932(utf8), Utf16ToCp932(Utf8ToUtf16(utf8))) << shift;
+  }
 }
 
 TEST(Utf8ToUtf16, ArbitraryBytesNeverFailOrOverrun) {

@@ -40,8 +40,19 @@ TEST(WindowsAgreement, EveryLeadTrailPair) {
   }
 }
 
+// The JIS twins that the program maps itself, before the system conversion.
+bool IsJisTwin(int u) {
+  for (const int twin : {0x301C, 0x2016, 0x2212, 0x00A2, 0x00A3, 0x00AC, 0x2014}) {
+    if (u == twin)
+      return true;
+  }
+  return false;
+}
+
 TEST(WindowsAgreement, EveryBmpCodePoint) {
   for (int u = 0; u < 0x10000; ++u) {
+    if (IsJisTwin(u))
+      continue;  // the same in both builds by construction; codepage_test checks them
     const std::u16string s(1, static_cast<char16_t>(u));
     ASSERT_EQ(table::Utf16ToCp932(s), Utf16ToCp932(s)) << std::hex << u;
   }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <utility>
+
 #include "platform/files.h"
 #include "platform/ini_text.h"
 
@@ -59,6 +62,49 @@ TEST_F(IniFileTest, WritingCreatesFileAndKeepsEverythingElse) {
   EXPECT_EQ(IniReadString(file_, "Config", "X", ""), "keep");
   EXPECT_EQ(IniReadInt(file_, "Config", "SelShop", 0), 2);
   EXPECT_EQ(IniReadString(file_, "Config", "Area", ""), "1");
+
+  // Values that reading would trim or unquote are written so that they
+  // come back as they were.
+  for (const std::string value : {" lead", "trail\t", "\"q\"", "'s'", "\"\"", "\"half"}) {
+    ASSERT_TRUE(IniWriteString(file_, "Config", "Text", value)) << value;
+    EXPECT_EQ(IniReadString(file_, "Config", "Text", "?"), value) << value;
+  }
+}
+
+// A value or name with a line break would add lines, and with them keys and
+// sections, of its own choosing.
+TEST_F(IniFileTest, RefusesLineBreaksInNamesAndValues) {
+  const std::string before = "[Config]\r\nSelShop=0\r\n";
+  struct Case {
+    std::string section, key, value;
+  };
+  const Case cases[] = {
+      {"Config", "Bank", "x\r\n[Hosts]\r\nMizuhoUrl=http://evil"},
+      {"Config", "Bank", "x\nMufgUrl=y"},
+      {"Config", "Bank", "x\ry"},
+      {"Config", "Bank\r\nMizuhoUrl", "x"},
+      {"Hosts]\r\n[Config", "Bank", "x"},
+  };
+  for (const auto& c : cases) {
+    Write(before);
+    EXPECT_FALSE(IniWriteString(file_, c.section, c.key, c.value)) << c.value;
+    EXPECT_EQ(Contents(), before) << c.value;
+  }
+}
+
+TEST(IniText, ParseLeadingIntSaturatesAtBothEnds) {
+  const std::pair<const char*, int> cases[] = {
+      {"2147483647", INT_MAX},
+      {"2147483648", INT_MAX},
+      {"99999999999999999999", INT_MAX},
+      {"-2147483648", INT_MIN},
+      {"-99999999999", INT_MIN},
+      {"-2147483647", -2147483647},
+      {"+12x", 12},
+      {"-", 0},
+  };
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(ini::ParseLeadingInt(text), expected) << text;
 }
 
 struct SetCase {
@@ -80,7 +126,8 @@ TEST(IniText, SetValueEditsOnlyWhatItMust) {
        "[B]\r\nSelShop=5\r\n[Config]\r\nSelShop=1\r\n"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ini::SetValue(c.before, "Config", "SelShop", "1"), c.after) << c.name;
+    EXPECT_EQ(ini::SetValue(c.before, "Config", "SelShop", "1").value_or("<refused>"), c.after)
+        << c.name;
   }
 }
 

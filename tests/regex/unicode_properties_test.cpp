@@ -131,13 +131,13 @@ TEST(UnicodeProperties, TestsPropertiesOfEachKind) {
 }
 
 TEST(UnicodeProperties, SharesRecordsBetweenEqualCodePoints) {
-  const TCharType a = GetCharType(0x0041);
-  EXPECT_EQ(a.Record.CharType, (upLu - upCc) << 8 | (upLatin - upunKnown));
-  EXPECT_EQ(a.Record.Delta, 0x41 - 0x61);
-  EXPECT_EQ(GetCharType(0x005A).Index, a.Index);
-  EXPECT_NE(GetCharType(0x0061).Index, a.Index);
-  EXPECT_NE(GetCharType(0x0391).Index, a.Index);  // Lu, same delta, Greek
-  EXPECT_EQ(GetCharType(0x110000).Index, GetCharType(0x0378).Index);
+  const CharType a = GetCharType(0x0041);
+  EXPECT_EQ(a.record.char_type, (upLu - upCc) << 8 | (upLatin - upunKnown));
+  EXPECT_EQ(a.record.delta, 0x41 - 0x61);
+  EXPECT_EQ(GetCharType(0x005A).index, a.index);
+  EXPECT_NE(GetCharType(0x0061).index, a.index);
+  EXPECT_NE(GetCharType(0x0391).index, a.index);  // Lu, same delta, Greek
+  EXPECT_EQ(GetCharType(0x110000).index, GetCharType(0x0378).index);
 }
 
 struct NameCase {

@@ -39,7 +39,15 @@ TEST(CommaSplit, PlainAndJsonModes) {
       // 0x83 0x5C is one character whose trail byte is a backslash: it does
       // not escape the quote after it.
       {"trail byte 0x5C is no escape", "\"\x83\x5C\",x", {"\x83\x5C", "x"}, {"\x83\x5C", "x"}},
-      {"double-byte character stepped whole", "\x88\x2C,a", {"\x88\x2C", "a"}, {"\x88\x2C", "a"}},
+      {"double-byte character stepped whole", "\x88\x40,a", {"\x88\x40", "a"}, {"\x88\x40", "a"}},
+      // A comma or a quote is never a trail byte: after a lead byte it is
+      // still a separator or a closing quote.
+      {"lead byte before a comma", "\x88,a", {"\x88", "a"}, {"\x88", "a"}},
+      {"lead byte before a closing quote", "\"\x96\",x", {"\x96", "x"}, {"\x96", "x"}},
+      {"lead byte at the end of a JSON string",
+       "{\"k\":\"\x96\",x",
+       {"{\"k\":\"\x96\"", "x"},
+       {"{\"k\":\"\x96\"", "x"}},
       {"empty text", "", {}, {}},
   };
   for (const auto& c : cases) {

@@ -29,6 +29,9 @@ class FakeSourceContext : public job::SourceContext {
   std::map<std::string, int> failures_first;
   // Runs at every status refresh; may stop the job.
   std::function<void(FakeSourceContext&)> on_status;
+  // Runs at every download before it is answered; may stop the job (the
+  // download is answered all the same).
+  std::function<void(FakeSourceContext&, const std::string& url)> on_download;
 
   // --- What the source did ---
   std::vector<std::string> rows;      // CP932, in order
@@ -37,14 +40,13 @@ class FakeSourceContext : public job::SourceContext {
   bool download_failed = false;
   std::chrono::milliseconds paused{0};  // all pauses together, unscaled
 
-  // Calls `source` for each prefecture (list index) with its code, or with
-  // its name when `by_name`; the counters start at 0 for each, and a stop
-  // request ends the loop.
-  void Run(const job::SourceEntry& source, const std::vector<std::size_t>& prefs,
-           bool by_name = false) {
+  // Calls `source` for each prefecture (list index) with what the bank's
+  // source is given; the counters start at 0 for each, a stop request ends.
+  void Run(const job::SourceEntry& source, const std::vector<std::size_t>& prefs) {
     for (const std::size_t i : prefs) {
       fields_.CurrentPrefName = job::PrefectureNames().at(i);
       fields_.PrefItemTotal = fields_.PrefItemDone = 0;
+      const bool by_name = bank_.argument == job::SourceArgument::kPrefectureName;
       source(*this, by_name ? fields_.CurrentPrefName : job::PrefectureCode(i));
       if (stop_)
         break;
@@ -61,6 +63,8 @@ class FakeSourceContext : public job::SourceContext {
   }
   bool DownloadToFile(const std::string& url, const std::filesystem::path& path) override {
     requests.push_back(url);
+    if (on_download)
+      on_download(*this, url);
     const auto answer = answers.find(url);
     if (int& failing = failures_first[url]; failing > 0 || answer == answers.end()) {
       failing = failing > 0 ? failing - 1 : 0;

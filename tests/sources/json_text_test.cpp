@@ -21,7 +21,10 @@ TEST(JsonText, DecodesEscapes) {
       {"controls become spaces", "a\\nb\\rc\\td", "a b c d"},
       {"unicode escape to CP932", "\\u6771\\u4eac", "\x93\x8C\x8B\x9E"},
       {"best fit", "caf\\u00e9", "cafe"},
-      {"no CP932 form", "\\u301c", "?"},
+      {"JIS twin of the wave dash", "\\u301c", "\x81\x60"},
+      {"no CP932 form", "\\u2600", "?"},
+      {"escaped controls become spaces", "a\\u000ab\\u000D\\u0000c\\u001f\\u007F\\u0020d",
+       "a b  c   d"},
       {"surrogate pair gives one ? per unit", "\\ud83d\\ude00!",
        "?"
        "?!"},

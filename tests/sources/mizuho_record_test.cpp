@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 
 #include "platform/codepage.h"
@@ -28,7 +29,8 @@ std::string Answer(std::string_view records_utf8) {
 // start (0: the first).
 MizuhoColumns Extract(std::string_view records_utf8, bool json_mode = true, int record = 0) {
   const std::string answer_utf8 = Answer(records_utf8);
-  std::vector<std::string> items = CommaSplit(Sjis(answer_utf8), json_mode);
+  std::string answer = Sjis(answer_utf8);
+  const std::vector<std::string_view> items = CommaSplitInPlace(answer, json_mode);
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (IsMizuhoRecordStart(items[i]) && record-- == 0) {
       return ExtractMizuhoColumns(
@@ -60,9 +62,11 @@ TEST(ExtractMizuhoColumns, FillsColumnsByKeyPrefix) {
       {"passbook other text",
        R"({"x":"","book_time":" 9:00～15:00 ","z":0})",
        {{13, "9:00～15:00"}}},
-      {"products in key order",
-       R"({"x":"","foreign":"1","invest":"0","lottery":"1","z":0})",
-       {{14, "外貨預金、宝くじブース設置店"}}},
+      {"every product label, in key order; \"0\" is not offered",
+       R"({"x":"","lottery":"1","foreign":"1","bonus":"0","invest":"1","bond":"1","insurance":"1","salon":"1","z":0})",
+       {{14,
+         "宝くじブース設置店、外貨預金、投資信託、金融債・金融債総合口座、保険、プレミアムサロン設"
+         "置店"}}},
       {"bare number keeps its colon",
        R"({"x":"","lat":35.68,"lon":139.76,"z":0})",
        {{15, ":35.68"}, {16, ":139.76"}}},
@@ -86,6 +90,9 @@ TEST(ExtractMizuhoColumns, FillsColumnsByKeyPrefix) {
        R"({"x":"","name":"A \"B\" \u6771\\C","access":"1\n2","z":0})",
        {{0, "A \"B\" 東\\C"}, {6, "1 2"}}},
       {"no recognised key", R"({"zzz":"1","z":0})", {}},
+      {"an empty array is an ordinary value",
+       R"({"name":"A","tags":[],"kind":"B","z":0})",
+       {{0, "A"}, {3, "B"}}},
   };
   for (const auto& c : cases) {
     const MizuhoColumns columns = Extract(c.record);
@@ -113,14 +120,13 @@ TEST(ExtractMizuhoColumns, PlainSplitCutsValuesAtCommas) {
 }
 
 TEST(ExtractMizuhoColumns, StopRequestEndsTheScanButKeepsWhatWasFound) {
-  std::vector<std::string> items =
-      CommaSplit(Answer(R"({"name":"A","kind":"B","zip":"1","z":0})"), true);
+  std::string answer = Answer(R"({"name":"A","kind":"B","zip":"1","z":0})");
+  const std::vector<std::string_view> items = CommaSplitInPlace(answer, true);
   ASSERT_EQ(items[2], ":[{\"name\":\"A\"");
   const MizuhoColumns columns = ExtractMizuhoColumns(
       items, 2, [] { return true; }, kDetail);
   EXPECT_EQ(columns[0], "A");
   EXPECT_EQ(columns[3], "") << "the scan ended before the kind value";
-  EXPECT_EQ(items[2], "name\":\"A\"") << "the record start is rewritten in place";
 }
 
 TEST(ReadMizuhoHitCount, LastHitObjectDecides) {
@@ -131,13 +137,18 @@ TEST(ReadMizuhoHitCount, LastHitObjectDecides) {
   const HitCase cases[] = {
       {R"(cb({"status":"OK","count":{"hits":"3","start":1},"items":[]}))", 3},
       {R"(cb({"status":"OK","count":{"hits":3,"start":1}}))", 3},
-      {R"(cb({"status":"OK","count":{"hits":3}}))", 0},
+      {R"(cb({"status":"OK","count":{"hits":3}}))", 3},
+      {R"(cb({"status":"OK","count":{"hits":"30"},"items":[]}))", 30},
+      {R"(cb({"status":"OK","count":{"hits":"30x"},"items":[]}))", 0},
+      {R"(cb({"status":"OK","count":{"hits":"100000000000","start":1}}))", INT_MAX},
+      {R"(cb({"status":"OK","count":{"hits":"-100000000000","start":1}}))", INT_MIN},
       {R"(cb({"a":1,"c1":{"hits":5,"x":1},"c2":{"hits":7,"x":1}}))", 7},
       {R"(cb({"a":1,"c":{"hits":"x","y":1}}))", 0},
       {R"(cb({"a":1}))", 0},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ReadMizuhoHitCount(CommaSplit(c.answer, true), [] { return false; }), c.hits)
+    std::string answer(c.answer);
+    EXPECT_EQ(ReadMizuhoHitCount(CommaSplitInPlace(answer, true), [] { return false; }), c.hits)
         << c.answer;
   }
 }

@@ -57,36 +57,31 @@ TEST(IsMufgPrefectureLine, BytesTwoAndThreeHoldTheCode) {
     bool kept;
   };
   const Case cases[] = {
-      {"\"13\",a", "13", true},
-      {"13,a", "13", false},  // without the leading byte the code is one
-                              // byte early
-      {"x13,a", "13", true},  // any leading byte will do
-      {"\"14\",a", "13", false},
-      {"\"131\",a", "13", true},  // bytes 2 and 3 only, not the whole
-                                  // field
-      {"\"ab\",x", "AB", true},   // letter case is ignored
-      {"\"Ab\",x", "aB", true},
-      {"\"ac\",x", "AB", false},
-      {"\"1", "13", false},
-      {"\"", "13", false},
-      {"", "13", false},
+      {"\"13\",a", "13", true},  {"13,a", "13", false},      // without a leading byte the code is a
+                                                             // byte early
+      {"x13,a", "13", true},                                 // any leading byte will do
+      {"\"14\",a", "13", false}, {"\"131\",a", "13", true},  // bytes 2 and 3 only, not the whole
+                                                             // field
+      {"\"ab\",x", "AB", true},                              // letter case is ignored
+      {"\"Ab\",x", "aB", true},  {"\"ac\",x", "AB", false}, {"\"1", "13", false},
+      {"\"", "13", false},       {"", "13", false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(IsMufgPrefectureLine(c.line, c.code), c.kept) << c.line << " / " << c.code;
 }
 
 TEST(KeepMufgLines, KeepsTheTrimmedLinesOfThePrefectureInFileOrder) {
-  const std::vector<std::string> lines{"  \"13\",a  ", "\"14\",b", "",
-                                       "\t\"13\",c\t", "13,d",     "\"13\",e"};
+  const std::vector<std::string_view> lines{"  \"13\",a  ", "\"14\",b", "",
+                                            "\t\"13\",c\t", "13,d",     "\"13\",e"};
   EXPECT_EQ(KeepMufgLines(lines, "13", [] { return false; }),
-            (std::vector<std::string>{"\"13\",a", "\"13\",c", "\"13\",e"}));
+            (std::vector<std::string_view>{"\"13\",a", "\"13\",c", "\"13\",e"}));
 }
 
 TEST(KeepMufgLines, StopRequestEndsTheFilterAfterTheCurrentLine) {
-  const std::vector<std::string> lines{"\"13\",a", "\"13\",b", "\"13\",c"};
+  const std::vector<std::string_view> lines{"\"13\",a", "\"13\",b", "\"13\",c"};
   int asked = 0;
   EXPECT_EQ(KeepMufgLines(lines, "13", [&asked] { return ++asked == 2; }),
-            (std::vector<std::string>{"\"13\",a", "\"13\",b"}));
+            (std::vector<std::string_view>{"\"13\",a", "\"13\",b"}));
   EXPECT_EQ(asked, 2);
 }
 

@@ -288,25 +288,32 @@ def mizuho_detail(request):
 
 @route("/smt/smbcbank/search_fw.htm")
 def smbc_search(request):
-    """SMBC keyword search page: fixtures/smbc/search/<keyword as sent>.html."""
-    return fixture_response(fixture("smbc", "search", safe_name(request.query.get("keyword", "")) +
-                                    ".html"), HTML)
+    """SMBC keyword search page: fixtures/smbc/search/<keyword as sent>.html;
+    a prefecture without a fixture gets a page without a hit count."""
+    body = fixture("smbc", "search", safe_name(request.query.get("keyword", "")) + ".html")
+    if body is None:
+        body = b'<ul class="resultTabs"></ul>\r\n'
+    return Response(body=body, content_type=HTML)
 
 
 @route("/smt/smbcbank/zdcemaphttp2.cgi")
 def smbc_list(request):
     """SMBC list through the locator's proxy script; the list page is named
-    by the keyword and page number inside the encoded target:
-    fixtures/smbc/list/<keyword>-<page>.html."""
+    by the keyword and page number inside the encoded target (the keyword is
+    encoded twice more there): fixtures/smbc/list/<keyword>-<page>.html. A
+    page without a fixture lists nothing, as a page past the last one does."""
     target = unquote(request.query.get("target", ""))
     inner = {k: v[-1] for k, v in parse_qs(urlsplit(target).query).items()}
     name = "%s-%s.html" % (safe_name(inner.get("keyword", "")), safe_name(inner.get("pg", "1")))
-    return fixture_response(fixture("smbc", "list", name), HTML)
+    body = fixture("smbc", "list", name)
+    if body is None:
+        body = b'<ul class="shopList"></ul>\r\n'
+    return Response(body=body, content_type=HTML)
 
 
 @route("/smt/smbcbank/inf")
 def smbc_detail(request):
-    """SMBC detail pages: fixtures/smbc/detail/<id>.html."""
+    """SMBC detail pages: fixtures/smbc/detail/<id>.html; 404 without one."""
     location = request.path[len("/smt/smbcbank/inf/"):].strip("/")
     return fixture_response(fixture("smbc", "detail", safe_name(location) + ".html"), HTML)
 

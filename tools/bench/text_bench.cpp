@@ -38,8 +38,8 @@ std::string MizuhoAnswerUtf8(int records) {
 void BM_MizuhoAnswer(benchmark::State& state) {
   const std::string answer = MizuhoAnswerUtf8(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    std::vector<std::string> items =
-        sources::CommaSplit(platform::Utf8ToCp932(text::Trim(answer)), true);
+    std::string line = platform::Utf8ToCp932(text::TrimView(answer));
+    const std::vector<std::string_view> items = sources::CommaSplitInPlace(line, true);
     int rows = 0;
     for (std::size_t i = 0; i < items.size(); ++i) {
       if (!sources::IsMizuhoRecordStart(items[i]))

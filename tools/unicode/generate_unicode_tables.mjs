@@ -5,7 +5,7 @@
 //
 // Layout (read by src/regex/unicode_properties.cpp):
 //   - records: the distinct (category, script, case delta) combinations, in
-//     order of first appearance; CharType = category << 8 | script;
+//     order of first appearance; char_type = category << 8 | script;
 //   - kStage2: pages of 128 record indexes, one per distinct run of 128 code
 //     points; kStage1: the page of each run (a byte, so at most 256 pages);
 //   - the category-to-major-class map, the block ranges and the member names.
@@ -111,7 +111,7 @@ constinit const std::uint16_t kStage2[${pages.length}][kPageSize] = {
 ${pages.map((page, i) => `  {  // page ${i}\n${rows([...page].map((r) => String(r)), 16)}\n  },`).join('\n')}
 };
 
-constinit const TUnicodeCharRecord kRecords[${records.length}] = {
+constinit const UnicodeCharRecord kRecords[${records.length}] = {
 ${rows(records.map((r) => `{0x${r.charType.toString(16).toUpperCase().padStart(4, '0')}, ${r.delta}}`), 8)}
 };
 
@@ -121,7 +121,7 @@ constinit const TUnicodeProperty kMajorClassOfCategory[upZs - upCc + 1] = {
 ${rows(majorClass, 16)}
 };
 
-constinit const TUnicodeBlockRange kBlocks[kBlockCount] = {
+constinit const UnicodeBlockRange kBlocks[kBlockCount] = {
 ${data.blocks.map((b) => `    {0x${hex(b.first)}, 0x${hex(b.last)}},  // ${b.name}`).join('\n')}
 };
 

@@ -15,6 +15,7 @@
 #include "platform/codepage.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/output_file.h"
 
 namespace tenrovel::cli {
 
@@ -38,29 +39,89 @@ std::string PathToUtf8(const fs::path& path) {
   return std::string(u8.begin(), u8.end());
 }
 
-void PrintSummary(const job::JobReport& report) {
-  for (const auto& failure : report.download_failures) {
-    Say("download failed (" + platform::Cp932ToUtf8(failure.prefecture) + "): " + failure.url +
-        ": " + failure.error);
-  }
+// Failed downloads were told as they happened; the rest is for -q to silence.
+void PrintSummary(const job::JobReport& report, bool quiet) {
+  if (report.escaped_error)
+    Say("error: " + *report.escaped_error);
+  if (quiet)
+    return;
   for (const auto& shortfall : report.shortfalls) {
     Say(platform::Cp932ToUtf8(shortfall.prefecture) + ": " +
         std::to_string(shortfall.rows_written) + " rows of " +
         std::to_string(shortfall.item_total) + " hits");
   }
-  if (report.escaped_error)
-    Say("error: " + *report.escaped_error);
+}
+
+// The exit code when several outcomes meet, the gravest first; also tells
+// what happened to the file.
+int EndOfJob(const job::TMyThread& worker, const fs::path& output, bool interrupted) {
+  const job::JobReport& report = worker.Report();
+  const std::string file = PathToUtf8(output);
+  if (worker.Fields().OutputOpenFailed) {
+    Say("cannot create " + file + ": " + report.create_error.value_or("unknown reason"));
+    return kExitCannotCreate;
+  }
+  const std::string kept =
+      report.kept_part_file ? "; the rows are kept in " + PathToUtf8(*report.kept_part_file) : "";
+  if (report.escaped_error) {
+    Say("an internal error stopped the job" + kept + " (please report it)");
+    return kExitInternal;
+  }
+  if (report.write_error) {
+    Say("cannot write " + file + ": " + *report.write_error);
+    return kExitIoError;
+  }
+  if (report.replace_error) {
+    Say("cannot replace " + file + ": " + *report.replace_error + kept);
+    return kExitIoError;
+  }
+  if (interrupted)
+    return kExitCancelled;
+  const bool rows = worker.Fields().RowWritten == job::kRowsWritten;
+  if (rows && !job::PrefecturesWithFailedDownloads(report).empty())
+    return kExitPartial;
+  if (rows)
+    return kExitRowsWritten;
+  if (worker.DownloadFailed())
+    return kExitUnreachable;
+  return kExitNothingFound;
+}
+
+// What a job that ran to an outcome did, in one line.
+void SayOutcome(int code, const job::TMyThread& worker, const fs::path& output) {
+  const std::string file = PathToUtf8(output);
+  const std::string rows = std::to_string(worker.Report().rows_written);
+  const std::string prefectures = std::to_string(worker.Fields().PrefCount);
+  switch (code) {
+    case kExitRowsWritten:
+      Say("wrote " + rows + " rows to " + file + " (" + prefectures + " prefectures)");
+      break;
+    case kExitPartial: {
+      std::string failed;
+      for (const std::string& name : job::PrefecturesWithFailedDownloads(worker.Report()))
+        failed += (failed.empty() ? "" : ", ") + platform::Cp932ToUtf8(name);
+      Say("wrote " + rows + " rows to " + file + " (" + prefectures +
+          " prefectures); not fetched: " + failed);
+      break;
+    }
+    case kExitCancelled:
+      Say("cancelled: " + rows + " rows kept in " + file);
+      break;
+    case kExitUnreachable:
+      Say("the site could not be reached; " + file + " was not changed");
+      break;
+    case kExitNothingFound:
+      Say("nothing found; " + file + " holds the header row");
+      break;
+    default:  // errors were told as they were found
+      break;
+  }
 }
 
 }  // namespace
 
 int RunCliJob(const CliOptions& options) {
   const app::BankRow& bank = app::Banks().at(options.bank);
-  if (!bank.Available()) {
-    Say("the source for this bank is not available yet");
-    return kExitUnavailable;
-  }
-
   std::vector<std::string> problems;
   const job::SiteConfig sites = app::LoadSiteConfig({}, &problems);
   for (const std::string& problem : problems)
@@ -68,9 +129,10 @@ int RunCliJob(const CliOptions& options) {
   if (!problems.empty())
     return kExitUsage;
   if ((sites.*bank.site).empty()) {
-    // The job then ends as for a site that cannot be reached.
+    // Said before any file is made: the job could only fail.
     Say(bank.facts.key + ": the bank's site has no known host: set " +
         app::SiteSettingOf(bank.site).environment);
+    return kExitConfig;
   }
 
   const fs::path output = options.output_utf8.empty()
@@ -81,8 +143,9 @@ int RunCliJob(const CliOptions& options) {
       Say(PathToUtf8(output) + " exists; use --force to replace it");
       return kExitCannotCreate;
     }
-    if (!platform::DeleteFileAt(output)) {
-      Say("cannot replace " + PathToUtf8(output));
+    // Replaced only when the job ends; it must be replaceable now.
+    if (!platform::CanReplaceFile(output)) {
+      Say("cannot replace " + PathToUtf8(output) + ": it is in use or may not be written");
       return kExitCannotCreate;
     }
   } else if (platform::FolderExists(output)) {
@@ -110,7 +173,8 @@ int RunCliJob(const CliOptions& options) {
 
   platform::InstallInterruptFlag(&g_interrupted);
   job::QueueDispatcher dispatcher;
-  CliProgress progress(bank.facts.caption, platform::StderrIsTerminal());
+  CliProgress progress(bank.facts.caption, platform::StderrIsTerminal() && !options.quiet,
+                       options.quiet);
   job::TMyThread worker(request, dispatcher, progress);
   worker.Start();
   bool stop_sent = false;
@@ -123,19 +187,11 @@ int RunCliJob(const CliOptions& options) {
                       });
   worker.WaitFor();
 
-  const job::JobFields& fields = worker.Fields();
-  PrintSummary(worker.Report());
-  if (fields.OutputOpenFailed) {
-    Say("cannot create " + PathToUtf8(output));
-    return kExitCannotCreate;
-  }
-  if (g_interrupted)
-    return kExitCancelled;
-  if (fields.RowWritten == job::kRowsWritten)
-    return kExitRowsWritten;
-  if (worker.DownloadFailed())
-    return kExitUnreachable;
-  return kExitNothingFound;
+  PrintSummary(worker.Report(), options.quiet);
+  const int code = EndOfJob(worker, output, g_interrupted);
+  if (!options.quiet)
+    SayOutcome(code, worker, output);
+  return code;
 }
 
 }  // namespace tenrovel::cli

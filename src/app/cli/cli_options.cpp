@@ -4,6 +4,7 @@
 
 #include "app/bank_table.h"
 #include "app/cli/exit_codes.h"
+#include "app/cli/prefecture_lookup.h"
 #include "app/site_config_loader.h"
 #include "platform/codepage.h"
 #include "text/cp932.h"
@@ -16,7 +17,7 @@ namespace tenrovel::cli {
 
 namespace {
 
-// "mizuho, smbc (not available yet) or mufg": the banks of the table.
+// "mizuho, smbc or mufg": the banks of the table.
 std::string BankChoices() {
   std::string choices;
   for (std::size_t i = 0; i < app::kBankCount; ++i) {
@@ -24,31 +25,11 @@ std::string BankChoices() {
     if (i > 0)
       choices += i + 1 < app::kBankCount ? ", " : " or ";
     choices += row.facts.key;
-    if (!row.Available())
-      choices += " (not available yet)";
   }
   return choices;
 }
 
 }  // namespace
-
-std::optional<std::size_t> FindPrefecture(const std::string& name_or_code) {
-  const std::string text = text::Trim(name_or_code);
-  if (!text.empty() && text.size() <= 2 &&
-      text.find_first_not_of("0123456789") == std::string::npos) {
-    const int code = std::stoi(text);
-    if (code >= 1 && code <= static_cast<int>(job::kPrefectureCount)) {
-      return static_cast<std::size_t>(code - 1);
-    }
-    return std::nullopt;
-  }
-  const auto& names = job::PrefectureNames();
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (platform::Cp932ToUtf8(names[i]) == text)
-      return i;
-  }
-  return std::nullopt;
-}
 
 ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
   CLI::App app{
@@ -62,24 +43,31 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
   std::vector<std::string> keys;
   for (const app::BankRow& row : app::Banks())
     keys.push_back(row.facts.key);
-  app.add_option("--bank", bank, BankChoices())->required()->check(CLI::IsMember(keys));
+  bool list_prefectures = false;
+  auto* bank_option = app.add_option("--bank", bank, BankChoices())
+                          ->transform(CLI::IsMember(keys, CLI::ignore_case));
   auto* pref = app.add_option("--pref", prefs,
-                              "prefecture by name (東京都) or code (13, 1); repeatable, "
-                              "comma-separated")
+                              "prefecture by name (東京都, 東京, tokyo) or code (13, 1); "
+                              "repeatable, comma-separated; processed in the list's order")
                    ->delimiter(',');
+  app.add_flag("--list-prefectures", list_prefectures, "print the 47 prefectures and their codes");
   auto* all_flag = app.add_flag("--all", all, "all 47 prefectures");
   pref->excludes(all_flag);
   app.add_option("-o,--output", options.output_utf8,
                  "output file (default: the bank's proposed name in the current folder)");
-  app.add_flag("--force", options.force, "replace an existing output file");
+  app.add_flag("--force", options.force,
+               "replace an existing output file (only once the job has an outcome)");
+  app.add_flag("-q,--quiet", options.quiet, "no progress and no summary; errors still show");
   app.set_version_flag("--version", std::string("tenrovel ") + TENROVEL_VERSION);
   std::string sites;
   for (const app::SiteSetting& setting : app::kSiteSettings)
     sites += std::string(sites.empty() ? "" : ", ") + setting.environment;
   app.footer(
       "Exit codes: 0 rows written, 1 nothing found, 2 cancelled, 3 a site could not be\n"
-      "reached, 64 usage error, 69 bank not available yet, 70 internal error, 73 output file\n"
-      "exists or cannot be created.\n"
+      "reached, 4 some downloads failed (the rows that could be fetched were written),\n"
+      "64 usage error, 70 internal error, 73 output file exists or cannot be created,\n"
+      "74 output could not be written or replaced, 78 the bank's site\n"
+      "has no host. When several apply: 70, 74, 2, 4, 3, 1, 0.\n"
       "Sites (scheme://host[:port]): " +
       sites +
       ".\n"
@@ -100,6 +88,15 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
     outcome.message = std::string("tenrovel: ") + e.what() + "\nRun with --help for usage.\n";
     return outcome;
   }
+  if (list_prefectures) {
+    outcome.message = PrefectureList();
+    return outcome;
+  }
+  if (bank_option->count() == 0) {
+    outcome.exit_code = kExitUsage;
+    outcome.message = "tenrovel: --bank is required\nRun with --help for usage.\n";
+    return outcome;
+  }
   if (!all && prefs.empty()) {
     outcome.exit_code = kExitUsage;
     outcome.message = "tenrovel: choose prefectures with --pref or --all\n";
@@ -109,7 +106,12 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
     const auto index = FindPrefecture(p);
     if (!index) {
       outcome.exit_code = kExitUsage;
-      outcome.message = "tenrovel: no such prefecture: " + p + "\n";
+      outcome.message = "tenrovel: no such prefecture: " + p;
+      const std::vector<std::string> near = SuggestPrefectures(p);
+      for (std::size_t k = 0; k < near.size(); ++k)
+        outcome.message += (k == 0 ? "; did you mean " : ", ") + near[k];
+      outcome.message += near.empty() ? "\n" : "?\n";
+      outcome.message += "Run with --list-prefectures for the list.\n";
       return outcome;
     }
     options.checked[*index] = true;

@@ -17,6 +17,7 @@ struct CliOptions {
   std::array<bool, job::kPrefectureCount> checked{};  // in list order
   std::string output_utf8;  // empty: the proposed name in the current folder
   bool force = false;
+  bool quiet = false;  // no progress and no summary; errors still show
 };
 
 struct ParseOutcome {
@@ -27,9 +28,5 @@ struct ParseOutcome {
 
 // `args` are UTF-8, argv[0] first.
 ParseOutcome ParseCommandLine(const std::vector<std::string>& args);
-
-// The index (0..46) of a prefecture given by its name (UTF-8, as listed:
-// 東京都) or its code (13, 01 or 1); nullopt when it names none.
-std::optional<std::size_t> FindPrefecture(const std::string& name_or_code);
 
 }  // namespace tenrovel::cli

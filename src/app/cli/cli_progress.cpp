@@ -9,30 +9,57 @@
 
 namespace tenrovel::cli {
 
-CliProgress::CliProgress(std::string bank_caption, bool terminal)
-    : bank_caption_(std::move(bank_caption)), terminal_(terminal) {}
+CliProgress::CliProgress(std::string bank_caption, bool terminal, bool quiet)
+    : bank_caption_(std::move(bank_caption)), terminal_(terminal), quiet_(quiet) {}
 
 void CliProgress::OnInitProgress(job::TMyThread& worker) {
   maximum_ = worker.Fields().PrefCount;
   position_ = 0;
 }
 
-void CliProgress::OnStepProgress(job::TMyThread&) {
+void CliProgress::OnStepProgress(job::TMyThread& worker) {
+  TellNewFailures(worker);
   if (position_ < maximum_)
     ++position_;
 }
 
 void CliProgress::OnShowItemStatus(job::TMyThread& worker) {
+  TellNewFailures(worker);
   Show(platform::Cp932ToUtf8(job::StatusLine(bank_caption_, worker.Fields())));
 }
 
-void CliProgress::OnFinishJob(job::TMyThread&) {
-  if (terminal_ && !last_line_.empty())
-    platform::WriteStderr("\n");
+void CliProgress::OnFinishJob(job::TMyThread& worker) {
+  TellNewFailures(worker);
+  EndProgressLine();
   finished_ = true;
 }
 
+std::string ShortUrl(const std::string& url) {
+  return url.substr(0, url.find_first_of("?#"));
+}
+
+void CliProgress::TellNewFailures(const job::TMyThread& worker) {
+  // The worker waits while this runs, so its report holds still.
+  const auto& failures = worker.Report().download_failures;
+  for (; failures_told_ < failures.size(); ++failures_told_) {
+    const job::DownloadFailure& failure = failures[failures_told_];
+    EndProgressLine();
+    platform::WriteStderr("tenrovel: download failed (" +
+                          platform::Cp932ToUtf8(failure.prefecture) +
+                          "): " + ShortUrl(failure.url) + ": " + failure.error + "\n");
+  }
+}
+
+void CliProgress::EndProgressLine() {
+  if (terminal_ && !last_line_.empty())
+    platform::WriteStderr("\n");
+  if (terminal_)
+    last_line_.clear();
+}
+
 void CliProgress::Show(const std::string& status_utf8) {
+  if (quiet_)
+    return;
   if (!terminal_) {
     if (status_utf8 != last_line_)
       platform::WriteStderr(status_utf8 + "\n");

@@ -12,7 +12,8 @@ namespace tenrovel::cli {
 class CliProgress final : public job::JobCallbacks {
  public:
   // `bank_caption`: CP932, the bank's caption in the window.
-  CliProgress(std::string bank_caption, bool terminal);
+  // `quiet`: nothing is shown.
+  CliProgress(std::string bank_caption, bool terminal, bool quiet = false);
 
   void OnInitProgress(job::TMyThread& worker) override;
   void OnStepProgress(job::TMyThread& worker) override;
@@ -23,13 +24,22 @@ class CliProgress final : public job::JobCallbacks {
 
  private:
   void Show(const std::string& status_utf8);
+  // Failed downloads are errors: told at once, also when quiet.
+  void TellNewFailures(const job::TMyThread& worker);
+  // On a terminal: the next output begins on a line of its own.
+  void EndProgressLine();
 
   const std::string bank_caption_;
   const bool terminal_;
+  const bool quiet_;
   int maximum_ = 0;
   int position_ = 0;
   std::string last_line_;
   bool finished_ = false;
+  std::size_t failures_told_ = 0;
 };
+
+// The URL without its query: scheme, host and path.
+std::string ShortUrl(const std::string& url);
 
 }  // namespace tenrovel::cli

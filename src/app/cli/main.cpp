@@ -19,9 +19,13 @@ int main(int argc, char** argv) {
       }
       return parsed.exit_code;
     }
-    return cli::RunCliJob(*parsed.options);
+    const int code = cli::RunCliJob(*parsed.options);
+    // The job's temporary files are gone: a console close may end us now.
+    platform::ReportCleanupDone();
+    return code;
   } catch (const std::exception& e) {
     platform::WriteStderr(std::string("tenrovel: ") + e.what() + "\n");
+    platform::ReportCleanupDone();
     return cli::kExitInternal;
   }
 }

@@ -10,6 +10,7 @@
 #include <vssym32.h>
 #include <windowsx.h>
 
+#include "app/win32/accessible.h"
 #include "app/win32/callback_guard.h"
 #include "app/win32/control_ids.h"
 #include "app/win32/dpi_fonts.h"
@@ -29,7 +30,8 @@ CheckList::~CheckList() {
     RemoveWindowSubclass(window_, SubclassProc, kSubclassId);
 }
 
-void CheckList::Create(HWND parent, int id, DWORD extra_style) {
+void CheckList::Create(HWND parent, int id, DWORD extra_style,
+                       const std::wstring& accessible_name) {
   dpi_ = WindowDpi(parent);
   window_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_OWNERDRAWFIXED |
@@ -40,6 +42,10 @@ void CheckList::Create(HWND parent, int id, DWORD extra_style) {
   if (window_ == nullptr)
     return;
   SetWindowSubclass(window_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  AccessibleControl::Attach(window_, CheckListAccessible::Create(window_, accessible_name));
+  // No input context here: closing the thread's shared one would turn the
+  // input method off in every other edit field too.
+  ImmAssociateContextEx(window_, nullptr, 0);
   OpenTheme();
 }
 
@@ -56,7 +62,10 @@ void CheckList::SetItems(const std::vector<std::wstring>& names) {
 }
 
 void CheckList::SetChecked(int index, bool checked) {
+  const bool changed = Checked(index) != checked;
   SendMessageW(window_, LB_SETITEMDATA, static_cast<WPARAM>(index), checked ? kItemChecked : 0);
+  if (changed)
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, window_, OBJID_CLIENT, index + 1);
   RECT item{};
   if (SendMessageW(window_, LB_GETITEMRECT, static_cast<WPARAM>(index),
                    reinterpret_cast<LPARAM>(&item)) != LB_ERR)
@@ -73,6 +82,7 @@ void CheckList::SetItemIndex(int index) {
 
 void CheckList::ApplyDpi(unsigned dpi) {
   dpi_ = dpi;
+  OpenTheme();
   SendMessageW(window_, LB_SETITEMHEIGHT, 0, Scale(kItemHeight, dpi));
   InvalidateRect(window_, nullptr, TRUE);
 }
@@ -82,7 +92,7 @@ void CheckList::Measure(MEASUREITEMSTRUCT& measure) const {
 }
 
 RECT CheckList::CheckBoxRect(const RECT& item) const {
-  const int size = Scale(kBoxSize, dpi_);
+  const int size = box_size_;
   const int left = item.left + Scale(kBoxMargin, dpi_);
   const int top = item.top + (item.bottom - item.top - size) / 2;
   return {left, top, left + size, top + size};
@@ -158,7 +168,16 @@ void CheckList::Toggle(int index) {
 }
 
 void CheckList::OpenTheme() {
-  theme_.reset(IsAppThemed() ? OpenThemeData(window_, L"BUTTON") : nullptr);
+  bool at_dpi = false;
+  theme_ = IsAppThemed() ? OpenThemeForDpi(window_, L"BUTTON", dpi_, at_dpi) : ThemeHandle();
+  // The theme's own box where its data are for this DPI, else the classic box.
+  box_size_ = Scale(kBoxSize, dpi_);
+  SIZE part{};
+  if (theme_ && at_dpi &&
+      SUCCEEDED(GetThemePartSize(theme_.get(), nullptr, BP_CHECKBOX, CBS_UNCHECKEDNORMAL, nullptr,
+                                 TS_DRAW, &part)) &&
+      part.cy > 0)
+    box_size_ = part.cy;
 }
 
 LRESULT CALLBACK CheckList::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -193,14 +212,9 @@ LRESULT CheckList::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == L' ')
         return 0;  // the space bar toggles; it is no search key here
       break;
-    case WM_SETFOCUS: {
-      const LRESULT result = DefSubclassProc(window_, message, wparam, lparam);
-      if (const HIMC context = ImmGetContext(window_); context != nullptr) {
-        ImmSetOpenStatus(context, FALSE);
-        ImmReleaseContext(window_, context);
-      }
-      return result;
-    }
+    case kCheckListToggleMessage:
+      Toggle(static_cast<int>(wparam));
+      return 0;
     case WM_THEMECHANGED:
       OpenTheme();
       break;

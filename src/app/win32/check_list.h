@@ -4,7 +4,9 @@
 // or the space bar on the highlighted item, is reported through `on_toggle`,
 // and the window logic answers with SetChecked. The check mark lives in the
 // item's data, so that another process (the end-to-end tests) can read it.
-// The input method is closed whenever the list gets the focus.
+// The list has no input context of its own, so the input method is off
+// there and nowhere else. Assistive technology sees every item as a check
+// box with its name and state (accessible.h), and hears each change.
 #pragma once
 
 #include <functional>
@@ -24,7 +26,7 @@ class CheckList {
 
   // Creates the list box as a child of `parent` (a fixed item height, owner
   // drawn). The parent passes WM_MEASUREITEM and WM_DRAWITEM on to it.
-  void Create(HWND parent, int id, DWORD extra_style);
+  void Create(HWND parent, int id, DWORD extra_style, const std::wstring& accessible_name);
   HWND handle() const { return window_; }
 
   // Called with the item and the check mark the user asks for.
@@ -35,8 +37,9 @@ class CheckList {
   bool Checked(int index) const;
   void SetItemIndex(int index);
 
-  // Item height and check box size at the window's DPI.
+  // Item height, check box theme and size at the window's DPI.
   void ApplyDpi(unsigned dpi);
+  int BoxSize() const { return box_size_; }
   void Measure(MEASUREITEMSTRUCT& measure) const;
   void Draw(const DRAWITEMSTRUCT& draw) const;
 
@@ -53,6 +56,7 @@ class CheckList {
   HWND window_ = nullptr;
   ThemeHandle theme_;
   unsigned dpi_ = 96;
+  int box_size_ = 13;
 };
 
 }  // namespace tenrovel::app::win32

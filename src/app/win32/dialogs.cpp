@@ -40,6 +40,7 @@ std::optional<std::filesystem::path> ShowSaveDialog(HWND owner, const SaveDialog
   std::copy_n(proposal.begin(), std::min(proposal.size(), file.size() - 1), file.begin());
   const std::wstring title = Wide(request.title);
   const std::wstring filter = DialogFilter(Wide(request.filter));
+  const std::wstring extension = Wide(request.default_extension);
 
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof(dialog);
@@ -49,8 +50,8 @@ std::optional<std::filesystem::path> ShowSaveDialog(HWND owner, const SaveDialog
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrTitle = title.c_str();
-  // No initial folder and no default extension: the window logic adds
-  // ".csv" itself. The working folder stays where it was, so that the
+  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  // No initial folder. The working folder stays where it was, so that the
   // chosen folder is not held open while the program runs.
   dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
   if (request.overwrite_prompt)
@@ -64,8 +65,11 @@ std::optional<std::filesystem::path> ShowSaveDialog(HWND owner, const SaveDialog
   return std::filesystem::path(std::wstring(file.data()));
 }
 
-void OpenWithShell(HWND owner, const std::filesystem::path& file) {
-  ShellExecuteW(owner, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+bool OpenWithShell(HWND owner, const std::filesystem::path& file) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(owner, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  // Above 32 is success; a choice the user cancelled needs no message.
+  return result > 32 || GetLastError() == ERROR_CANCELLED;
 }
 
 }  // namespace tenrovel::app::win32

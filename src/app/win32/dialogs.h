@@ -21,7 +21,9 @@ std::optional<std::filesystem::path> ShowSaveDialog(HWND owner, const SaveDialog
 // separated by NUL characters, ended by two.
 std::wstring DialogFilter(const std::wstring& filter);
 
-// Opens the file with its associated program (verb "open", shown normally).
-void OpenWithShell(HWND owner, const std::filesystem::path& file);
+// Opens the file with its associated program (verb "open", shown normally);
+// false when it could not be opened. Called on the UI thread outside any
+// input-synchronous call, so that COM can start the program's handler.
+bool OpenWithShell(HWND owner, const std::filesystem::path& file);
 
 }  // namespace tenrovel::app::win32

@@ -7,16 +7,24 @@ namespace {
 // Functions of newer systems, looked up at run time so that the program
 // still starts on Windows 7.
 template <typename Function>
-Function User32Function(const char* name) {
-  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (user32 == nullptr)
+Function SystemFunction(const wchar_t* module_name, const char* name) {
+  const HMODULE module = GetModuleHandleW(module_name);
+  if (module == nullptr)
     return nullptr;
   // Through void (*)(): the one function type GCC lets any other convert to.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+template <typename Function>
+Function User32Function(const char* name) {
+  return SystemFunction<Function>(L"user32.dll", name);
 }
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
+using SystemParametersInfoForDpiFunction = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+using OpenThemeDataForDpiFunction = HTHEME(WINAPI*)(HWND, LPCWSTR, UINT);
 
 unsigned SystemDpi() {
   const HDC screen = GetDC(nullptr);
@@ -36,9 +44,17 @@ FontHandle CreatePixelFont(const std::wstring& face, int pixels, unsigned dpi) {
   if (face.empty()) {
     // No Japanese font at all: the system's message font, whose fallback
     // fonts may still have the characters.
+    // The metrics at the window's DPI, not the system's, where the system
+    // can tell them: the height is set below, the rest must match it.
+    static const auto for_dpi =
+        User32Function<SystemParametersInfoForDpiFunction>("SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+    const bool found =
+        for_dpi != nullptr
+            ? for_dpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi) != FALSE
+            : SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0) != FALSE;
+    if (found)
       font = metrics.lfMessageFont;
     font.lfCharSet = DEFAULT_CHARSET;
   } else {
@@ -75,6 +91,28 @@ SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, unsigned dpi)
   if (adjust == nullptr || !adjust(&rect, style, FALSE, ex_style, dpi))
     AdjustWindowRectEx(&rect, style, FALSE, ex_style);
   return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+ThemeHandle OpenThemeForDpi(HWND window, const wchar_t* class_list, unsigned dpi, bool& at_dpi) {
+  static const auto for_dpi =
+      SystemFunction<OpenThemeDataForDpiFunction>(L"uxtheme.dll", "OpenThemeDataForDpi");
+  at_dpi = false;
+  if (for_dpi != nullptr) {
+    if (const HTHEME theme = for_dpi(window, class_list, dpi); theme != nullptr) {
+      at_dpi = true;
+      return ThemeHandle(theme);
+    }
+  }
+  return ThemeHandle(OpenThemeData(window, class_list));
+}
+
+int MetricForDpi(int index, unsigned dpi) {
+  static const auto for_dpi =
+      User32Function<GetSystemMetricsForDpiFunction>("GetSystemMetricsForDpi");
+  if (for_dpi != nullptr)
+    return for_dpi(index, dpi);
+  // Older systems give the metric at the system's DPI.
+  return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(SystemDpi()));
 }
 
 bool JapaneseFontInstalled(const wchar_t* face) {

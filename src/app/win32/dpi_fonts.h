@@ -34,6 +34,13 @@ bool JapaneseFontInstalled(const wchar_t* face);
 // set; empty when none is.
 std::wstring FirstInstalledFont(std::initializer_list<const wchar_t*> candidates);
 
+// The theme data of `class_list` for `dpi` where the system has them
+// (Windows 10 1703 on; `at_dpi` true), else OpenThemeData's for the window.
+ThemeHandle OpenThemeForDpi(HWND window, const wchar_t* class_list, unsigned dpi, bool& at_dpi);
+
+// A system metric (SM_CXICON, ...) at `dpi`.
+int MetricForDpi(int index, unsigned dpi);
+
 struct WindowFonts {
   FontHandle ui;    // the window's and its controls' font
   FontHandle list;  // lstArea's font

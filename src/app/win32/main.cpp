@@ -17,6 +17,7 @@
 #include "app/site_config_loader.h"
 #include "app/win32/callback_guard.h"
 #include "app/win32/main_window.h"
+#include "app/win32/path_limits.h"
 #include "app/win32/program_files.h"
 #include "app/win32/wide_text.h"
 #include "app/window_texts.h"
@@ -27,8 +28,7 @@ namespace {
 
 constexpr const char* kMutexName = "Ravelin_Search";
 
-TFrmMain::Config WindowConfig() {
-  const ProgramFiles files = LocateProgramFiles();
+TFrmMain::Config WindowConfig(const ProgramFiles& files) {
   TFrmMain::Config config;
   config.settings_file = files.settings_file;
   config.temp_file = files.temp_file;
@@ -37,6 +37,7 @@ TFrmMain::Config WindowConfig() {
   config.sites = LoadSiteConfig(files.settings_file);
   config.banks = Banks();
   config.download = ProgramDownloader();
+  config.path_too_long = PathTooLong;
   return config;
 }
 
@@ -68,7 +69,8 @@ int Run(int show_command) {
   controls.dwICC = ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;
   InitCommonControlsEx(&controls);
 
-  MainWindow window(WindowConfig());
+  const ProgramFiles files = LocateProgramFiles();  // its private folder lives until the end
+  MainWindow window(WindowConfig(files));
   std::string failure;
   bool failed = false;
   try {

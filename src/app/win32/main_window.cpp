@@ -5,8 +5,10 @@
 //
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 
+#include "app/win32/accessible.h"
 #include "app/win32/callback_guard.h"
 #include "app/win32/control_ids.h"
 #include "app/win32/dialogs.h"
@@ -16,6 +18,9 @@
 namespace tenrovel::app::win32 {
 
 namespace {
+
+// Windows 10 1703's WM_GETDPISCALEDSIZE, beyond the headers' Windows 7.
+constexpr UINT kWmGetDpiScaledSize = 0x02E4;
 
 // The icon's resource number in tenrovel.rc.
 constexpr int kIconResource = 1;
@@ -40,8 +45,9 @@ constexpr Placement kBtnAction{8, 121, 145, 32};
 constexpr Placement kBtnCancel{8, 154, 145, 32};
 constexpr int kProgressHeight = 15;  // along the bottom edge
 constexpr Placement kPrgBar{0, kClientSize.cy - kProgressHeight, kClientSize.cx, kProgressHeight};
-// Right-aligned with its right edge at 306, from the left margin.
-constexpr Placement kLblStatus{8, 195, 306 - 8, kClientSize.cy - kProgressHeight - 195};
+// Right-aligned with its right edge at 306, from the left margin; at least
+// 13 high, else as high as a line of its font.
+constexpr Placement kLblStatus{8, 195, 306 - 8, 13};
 
 constexpr std::size_t Index(Control control) {
   return static_cast<std::size_t>(control);
@@ -57,7 +63,36 @@ HICON LoadProgramIcon(int width_metric, int height_metric) {
                                        GetSystemMetrics(height_metric), LR_SHARED));
 }
 
+// The program's icon drawn for `dpi`, owned by the caller.
+IconHandle ProgramIconForDpi(int width_metric, int height_metric, unsigned dpi) {
+  return IconHandle(static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(kIconResource),
+                                                  IMAGE_ICON, MetricForDpi(width_metric, dpi),
+                                                  MetricForDpi(height_metric, dpi), 0)));
+}
+
+// The height of a line of `font`'s text.
+int LineHeight(HWND window, const FontHandle& font) {
+  const HDC dc = GetDC(window);
+  if (dc == nullptr)
+    return 0;
+  const HGDIOBJ old = SelectObject(dc, font.get());
+  TEXTMETRICW metrics{};
+  const bool measured = GetTextMetricsW(dc, &metrics) != FALSE;
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return measured ? metrics.tmHeight : 0;
+}
+
 }  // namespace
+
+RECT StatusLabelRect(int line_height, unsigned dpi) {
+  // Fonts with a taller line than the table's 12 pixels must not be clipped;
+  // the label then grows upwards, keeping clear of the progress bar.
+  const int height = std::max(Scale(kLblStatus.height, dpi), line_height);
+  const int top = std::min(Scale(kLblStatus.y, dpi), Scale(kPrgBar.y, dpi) - height);
+  const int left = Scale(kLblStatus.x, dpi);
+  return {left, top, left + Scale(kLblStatus.width, dpi), top + height};
+}
 
 MainWindow::MainWindow(TFrmMain::Config config) : config_(std::move(config)) {}
 
@@ -129,6 +164,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case kWmLoadSettings:
     case kWmReapWorker:
+    case kWmJobEnded:
       if (frm_)
         frm_->OnPrivateMessage(message);
       return 0;
@@ -173,8 +209,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       focus_parked_ = false;
       break;
     case WM_QUERYENDSESSION:
-      // Logging off closes the window as a close request does.
-      return !frm_ || frm_->FormCloseQuery() ? TRUE : FALSE;
+      // No box here: Windows shows the block reason set for a running job
+      // and lets the user decide.
+      return !frm_ || frm_->QueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      if (wparam != FALSE && frm_)
+        frm_->EndSession();
+      return 0;
     case WM_CLOSE:
       OnClose();
       return 0;
@@ -186,6 +227,10 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       alt_key_fix_.OnUpdateUiState(wparam);
       return result;
     }
+    case kWmGetDpiScaledSize:
+      // Only the client area scales; the frame is the system's at the new DPI.
+      *reinterpret_cast<SIZE*>(lparam) = SizeForDpi(static_cast<unsigned>(wparam));
+      return TRUE;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
@@ -205,8 +250,8 @@ void MainWindow::OnCreate() {
   fonts_ = CreateWindowFonts(dpi_);
   CreateControls();
   Layout(dpi_);
-  const SIZE size = WindowSizeForClient({Scale(kClientSize.cx, dpi_), Scale(kClientSize.cy, dpi_)},
-                                        kWindowStyle, kWindowExStyle, dpi_);
+  ApplyIcons();
+  const SIZE size = SizeForDpi(dpi_);
   SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   dispatcher_.Attach(window);
   alt_key_fix_.Attach(window);
@@ -233,7 +278,7 @@ void MainWindow::CreateControls() {
   controls_[Index(Control::rdShop3)] = make(WC_BUTTONW, BS_AUTORADIOBUTTON, kIdRdShop3);
   controls_[Index(Control::chkArea)] =
       make(WC_BUTTONW, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, kIdChkArea);
-  list_.Create(window, kIdLstArea, WS_GROUP | WS_TABSTOP);
+  list_.Create(window, kIdLstArea, WS_GROUP | WS_TABSTOP, Wide(Texts().accessible_list));
   if (list_.handle() == nullptr)
     throw std::runtime_error("the prefecture list cannot be created");
   controls_[Index(Control::lstArea)] = list_.handle();
@@ -246,6 +291,8 @@ void MainWindow::CreateControls() {
   controls_[Index(Control::btnCancel)] = make(WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, kIdBtnCancel);
   progress_ = make(PROGRESS_CLASSW, WS_GROUP, kIdPrgBar);
   status_ = make(WC_STATICW, SS_RIGHT | SS_NOPREFIX | WS_GROUP, kIdLblStatus);
+  AccessibleControl::Attach(status_,
+                            LabelAccessible::Create(status_, Wide(Texts().accessible_status)));
 }
 
 void MainWindow::Layout(unsigned dpi) {
@@ -262,8 +309,11 @@ void MainWindow::Layout(unsigned dpi) {
   place(Child(Control::btnAction), kBtnAction);
   place(Child(Control::btnCancel), kBtnCancel);
   place(progress_, kPrgBar);
-  place(status_, kLblStatus);
   list_.ApplyDpi(dpi);
+
+  const RECT status = StatusLabelRect(LineHeight(window_.get(), fonts_.ui), dpi);
+  SetWindowPos(status_, nullptr, status.left, status.top, status.right - status.left,
+               status.bottom - status.top, SWP_NOZORDER | SWP_NOACTIVATE);
 
   const auto font = [](HWND control, const FontHandle& handle) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(handle.get()), TRUE);
@@ -275,11 +325,27 @@ void MainWindow::Layout(unsigned dpi) {
   font(Child(Control::lstArea), fonts_.list);
 }
 
+SIZE MainWindow::SizeForDpi(unsigned dpi) const {
+  return WindowSizeForClient({Scale(kClientSize.cx, dpi), Scale(kClientSize.cy, dpi)}, kWindowStyle,
+                             kWindowExStyle, dpi);
+}
+
+void MainWindow::ApplyIcons() {
+  IconHandle big = ProgramIconForDpi(SM_CXICON, SM_CYICON, dpi_);
+  IconHandle small = ProgramIconForDpi(SM_CXSMICON, SM_CYSMICON, dpi_);
+  SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  // The old icons go only once the window shows the new ones.
+  big_icon_ = std::move(big);
+  small_icon_ = std::move(small);
+}
+
 void MainWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
   dpi_ = dpi;
   // The old fonts go only once the controls have the new ones.
   const WindowFonts old = std::exchange(fonts_, CreateWindowFonts(dpi));
   Layout(dpi);
+  ApplyIcons();
   SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top,
                suggested.right - suggested.left, suggested.bottom - suggested.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -433,6 +499,11 @@ void MainWindow::SetAreaItemIndex(int index) {
 }
 
 void MainWindow::FocusControl(Control control) {
+  // An inactive window keeps it for when it is activated again.
+  if (GetActiveWindow() != window_.get()) {
+    focus_before_deactivation_ = Child(control);
+    return;
+  }
   SetFocus(Child(control));
 }
 
@@ -445,6 +516,8 @@ void MainWindow::SetProgressBar(const ProgressBarState& state) {
 
 void MainWindow::SetStatusText(const std::string& text) {
   SetWindowTextW(status_, Wide(text).c_str());
+  // The label's accessible name is fixed; its text is its value.
+  NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, status_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void MainWindow::SetStatusColorWindowText() {
@@ -511,8 +584,15 @@ void MainWindow::SetTaskbarProgressState(TTaskBarProgressState state) {
   taskbar_.SetState(state);
 }
 
-void MainWindow::ShellOpen(const std::filesystem::path& file) {
-  OpenWithShell(window_.get(), file);
+bool MainWindow::ShellOpen(const std::filesystem::path& file) {
+  return OpenWithShell(window_.get(), file);
+}
+
+void MainWindow::SetShutdownBlockReason(const std::string& reason) {
+  if (reason.empty())
+    ShutdownBlockReasonDestroy(window_.get());
+  else
+    ShutdownBlockReasonCreate(window_.get(), Wide(reason).c_str());
 }
 
 OsVersion MainWindow::GetOsVersion() {

@@ -21,6 +21,10 @@
 
 namespace tenrovel::app::win32 {
 
+// The status label's place at `dpi` for a font whose lines are
+// `line_height` pixels high.
+RECT StatusLabelRect(int line_height, unsigned dpi);
+
 class MainWindow final : public MainWindowView {
  public:
   explicit MainWindow(TFrmMain::Config config);
@@ -34,6 +38,7 @@ class MainWindow final : public MainWindowView {
   // (FormShow). Throws std::runtime_error when the window cannot be made.
   void Create(int show_command);
   HWND handle() const { return window_.get(); }
+  const CheckList& area_list() const { return list_; }
 
   // For the message loop: true when the message was a dialog key (Tab,
   // arrows, access keys) and has been handled.
@@ -63,8 +68,9 @@ class MainWindow final : public MainWindowView {
   bool InitializeTaskbarAPI() override;
   void SetTaskbarProgressValue(std::uint64_t completed, std::uint64_t total) override;
   void SetTaskbarProgressState(TTaskBarProgressState state) override;
-  void ShellOpen(const std::filesystem::path& file) override;
+  bool ShellOpen(const std::filesystem::path& file) override;
   OsVersion GetOsVersion() override;
+  void SetShutdownBlockReason(const std::string& reason) override;
   void PostPrivateMessage(unsigned message) override;
   void EndApplication() override;
 
@@ -78,9 +84,13 @@ class MainWindow final : public MainWindowView {
   void OnActivate(WPARAM wparam);
   LRESULT OnColorStatic(HDC dc, HWND control);
   void OnDpiChanged(unsigned dpi, const RECT& suggested);
+  // The window's size for `dpi`, for WM_GETDPISCALEDSIZE.
+  SIZE SizeForDpi(unsigned dpi) const;
+  // The caption and taskbar icons at the current DPI.
+  void ApplyIcons();
 
   void CreateControls();
-  // Sizes, positions and fonts at `dpi`.
+  // Sizes, positions and fonts at `dpi`; the status label as high as its font's lines.
   void Layout(unsigned dpi);
   HWND Child(Control control) const;
   // Keeps the keyboard focus on an enabled control when its control is disabled.
@@ -89,6 +99,8 @@ class MainWindow final : public MainWindowView {
   const TFrmMain::Config config_;
   std::optional<WindowClass> class_;
   WindowFonts fonts_;
+  IconHandle big_icon_;
+  IconHandle small_icon_;
   TaskbarProgress taskbar_;
   WindowDispatcher dispatcher_;
   TAltKeyFix alt_key_fix_;

@@ -29,12 +29,12 @@ std::optional<fs::path> RoamingAppData() {
   return result;
 }
 
-std::optional<fs::path> SystemTemp() {
-  std::error_code error;
-  fs::path folder = fs::temp_directory_path(error);
-  if (error)
-    return std::nullopt;
-  return folder;
+std::shared_ptr<const platform::PrivateTempFolder> MakePrivateTemp() {
+  try {
+    return std::make_shared<const platform::PrivateTempFolder>("Tenrovel");
+  } catch (const std::exception&) {
+    return nullptr;  // then the program's folder, where a job reports that it cannot write
+  }
 }
 
 }  // namespace
@@ -43,19 +43,27 @@ ProgramFiles ChooseProgramFiles(const fs::path& program_folder, bool program_fol
                                 const std::optional<fs::path>& app_data,
                                 const std::optional<fs::path>& temp_folder) {
   if (program_folder_writable)
-    return {program_folder / kSettingsFileName, program_folder / kTempFileName};
+    return {program_folder / kSettingsFileName, program_folder / kTempFileName, nullptr};
   // Without a better place, the program's folder: the settings are then
   // not kept, and a job reports that it cannot write.
   return {app_data ? *app_data / kAppDataFolderName / kSettingsFileName
                    : program_folder / kSettingsFileName,
-          (temp_folder ? *temp_folder : program_folder) / kTempFileName};
+          (temp_folder ? *temp_folder : program_folder) / kTempFileName, nullptr};
 }
 
 ProgramFiles LocateProgramFiles() {
   const fs::path program_folder = platform::ProgramFolder();
-  const bool writable = platform::FolderIsWritable(program_folder);
-  const ProgramFiles files = ChooseProgramFiles(
-      program_folder, writable, writable ? std::nullopt : RoamingAppData(), SystemTemp());
+  return LocateProgramFiles(program_folder, platform::FolderIsWritable(program_folder));
+}
+
+ProgramFiles LocateProgramFiles(const fs::path& program_folder, bool writable) {
+  std::shared_ptr<const platform::PrivateTempFolder> private_temp;
+  if (!writable)
+    private_temp = MakePrivateTemp();
+  ProgramFiles files = ChooseProgramFiles(
+      program_folder, writable, writable ? std::nullopt : RoamingAppData(),
+      private_temp ? std::optional<fs::path>(private_temp->path()) : std::nullopt);
+  files.private_temp = private_temp;
   if (!writable) {
     std::error_code ignored;  // SaveSettings then finds no folder and writes nothing
     fs::create_directories(files.settings_file.parent_path(), ignored);

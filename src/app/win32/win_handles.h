@@ -46,6 +46,11 @@ struct GdiObjectTraits {
 };
 using FontHandle = UniqueHandle<HFONT, GdiObjectTraits>;
 
+struct IconTraits {
+  static void Close(HICON icon) { DestroyIcon(icon); }
+};
+using IconHandle = UniqueHandle<HICON, IconTraits>;
+
 struct ThemeTraits {
   static void Close(HTHEME theme) { CloseThemeData(theme); }
 };

@@ -66,6 +66,10 @@ void WindowDispatcher::Serve(WPARAM id) {
     found->second.stage = Stage::kRunning;
     call = found->second.call;
   }
+  // The worker goes on waiting for kDone, but no longer inside an
+  // input-synchronous call: COM refuses outgoing calls there, and the end
+  // of a job opens the saved file through the shell.
+  ReplyMessage(0);
   try {
     (*call)();
   } catch (...) {

@@ -5,7 +5,9 @@
 //
 // The message is sent with a timeout and sent again until the window has
 // taken the call; a call is identified by a number, never by a pointer, so
-// that a late or repeated message finds nothing to run. Close (program end)
+// that a late or repeated message finds nothing to run. The window replies
+// to the message as soon as it takes a call; the worker then waits for the
+// call's end without holding the window in a sent message. Close (program end)
 // releases a worker that waits for a window that no longer serves it: its
 // call, not yet taken, is dropped and RunOnUiThread returns false. A call
 // that the window has taken always runs to its end first.

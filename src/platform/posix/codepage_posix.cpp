@@ -1,5 +1,6 @@
 // On POSIX systems the conversions come from our tables.
 #include "platform/codepage.h"
+#include "platform/codepage_backend.h"
 #include "platform/table_codepage.h"
 #include "text/width_forms.h"
 
@@ -9,7 +10,7 @@ std::u16string Cp932ToUtf16(std::string_view cp932) {
   return table::Cp932ToUtf16(cp932);
 }
 
-std::string Utf16ToCp932(std::u16string_view utf16) {
+std::string backend::Utf16ToCp932(std::u16string_view utf16) {
   return table::Utf16ToCp932(utf16);
 }
 

@@ -1,3 +1,5 @@
+// platform/console.h on POSIX: arguments and output as the bytes they are,
+// SIGINT and SIGTERM turned into the interrupt flag.
 #include <signal.h>
 #include <unistd.h>
 
@@ -44,6 +46,8 @@ void WriteStdout(std::string_view utf8) {
   WriteAll(STDOUT_FILENO, utf8);
 }
 
+void ReportCleanupDone() {}  // a POSIX signal handler has nothing to wait for
+
 void InstallInterruptFlag(std::atomic<bool>* flag) {
   static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
   g_interrupt_flag = flag;
@@ -53,6 +57,16 @@ void InstallInterruptFlag(std::atomic<bool>* flag) {
   action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  // A closed terminal ends the job the same way, so that nothing is left behind.
+  sigaction(SIGHUP, &action, nullptr);
+  // A reader that went away makes a failed write, not a killed process: a
+  // lost progress line is no error. The same for a file-size limit, which
+  // then comes back as a write error of the output file.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGPIPE, &ignore, nullptr);
+  sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
 }  // namespace tenrovel::platform

@@ -87,11 +87,4 @@ PrivateTempFolder::~PrivateTempFolder() {
   fs::remove_all(path_, ec);
 }
 
-std::optional<std::string> GetEnvironmentUtf8(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr)
-    return std::nullopt;
-  return std::string(value);
-}
-
 }  // namespace tenrovel::platform

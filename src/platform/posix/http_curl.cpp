@@ -136,6 +136,8 @@ class BodyFile {
 struct Transfer {
   BodyFile* file = nullptr;
   bool write_failed = false;
+  bool too_large = false;
+  curl_off_t max_body = 0;
   bool connected = false;
   Clock::time_point last_activity = Clock::now();
   curl_off_t received = 0;
@@ -145,6 +147,10 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
   auto& transfer = *static_cast<Transfer*>(user);
   transfer.last_activity = Clock::now();
   const std::size_t bytes = size * count;
+  if (transfer.received + static_cast<curl_off_t>(bytes) > transfer.max_body) {
+    transfer.too_large = true;  // a body without Content-Length grew too big
+    return 0;
+  }
   if (!transfer.file->Write(data, bytes)) {
     transfer.write_failed = true;
     return 0;  // anything but `bytes` aborts the transfer
@@ -196,7 +202,11 @@ DownloadResult Explain(CURLcode code, CURL* easy, const Transfer& transfer) {
     }
     case CURLE_RECV_ERROR:
       return Failure(kDownloadBrokenBody);
+    case CURLE_FILESIZE_EXCEEDED:
+      return Failure(kDownloadTooLarge);
     case CURLE_WRITE_ERROR:
+      if (transfer.too_large)
+        return Failure(kDownloadTooLarge);
       if (transfer.write_failed)
         return Failure("cannot write the file");
       break;
@@ -219,6 +229,7 @@ DownloadResult HttpGetToFile(const std::string& url, const fs::path& destination
     return Failure("cannot create the file");
   Transfer transfer;
   transfer.file = &file;
+  transfer.max_body = static_cast<curl_off_t>(options.max_body_bytes);
 
   HeaderList headers;
   for (const char* line : http_identity::kHeaderLines) {
@@ -249,6 +260,8 @@ DownloadResult HttpGetToFile(const std::string& url, const fs::path& destination
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
                    static_cast<long>(options.connect_timeout.count()));
+  // Refuses a body whose Content-Length is over the limit before it comes.
+  curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, transfer.max_body);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);

@@ -23,7 +23,8 @@ int IniReadInt(const std::filesystem::path& file, const std::string& section,
 bool IniWriteString(const std::filesystem::path& file, const std::string& section,
                     const std::string& key, const std::string& value) {
   const std::string text = ReadFileBytes(file).value_or(std::string());
-  return ReplaceFileAtomically(file, ini::SetValue(text, section, key, value));
+  const std::optional<std::string> edited = ini::SetValue(text, section, key, value);
+  return edited && ReplaceFileAtomically(file, *edited);
 }
 
 }  // namespace tenrovel::platform

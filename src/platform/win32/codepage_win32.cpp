@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/codepage.h"
+#include "platform/codepage_backend.h"
 
 namespace tenrovel::platform {
 
@@ -31,7 +32,7 @@ std::u16string Cp932ToUtf16(std::string_view cp932) {
   return out;
 }
 
-std::string Utf16ToCp932(std::u16string_view utf16) {
+std::string backend::Utf16ToCp932(std::u16string_view utf16) {
   if (utf16.empty())
     return {};
   const auto* in = reinterpret_cast<const wchar_t*>(utf16.data());

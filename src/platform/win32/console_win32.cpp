@@ -1,3 +1,5 @@
+// platform/console.h on Windows: the wide command line, wide text on the
+// console, and the console's control events turned into the interrupt flag.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -6,6 +8,7 @@
 
 #include "platform/codepage.h"
 #include "platform/console.h"
+#include "platform/win32/console_events.h"
 
 namespace tenrovel::platform {
 
@@ -44,17 +47,32 @@ void Write(DWORD which, std::string_view utf8, bool wide_console) {
 }
 
 std::atomic<bool>* g_interrupt_flag = nullptr;
-
-BOOL WINAPI OnConsoleEvent(DWORD event) {
-  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
-    if (g_interrupt_flag != nullptr)
-      g_interrupt_flag->store(true);
-    return TRUE;
-  }
-  return FALSE;
-}
+// Set by ReportCleanupDone; manual reset, so that every waiting handler ends.
+HANDLE g_cleanup_done = nullptr;
 
 }  // namespace
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+      if (g_interrupt_flag != nullptr)
+        g_interrupt_flag->store(true);
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      if (g_interrupt_flag != nullptr)
+        g_interrupt_flag->store(true);
+      // The process ends when this returns: first let the job stop and
+      // remove its temporary files.
+      if (g_cleanup_done != nullptr)
+        WaitForSingleObject(g_cleanup_done, kCloseWaitMilliseconds);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
 
 bool StderrIsTerminal() {
   return IsConsole(GetStdHandle(STD_ERROR_HANDLE));
@@ -67,7 +85,14 @@ void WriteStdout(std::string_view utf8) {
   Write(STD_OUTPUT_HANDLE, utf8, false);
 }
 
+void ReportCleanupDone() {
+  if (g_cleanup_done != nullptr)
+    SetEvent(g_cleanup_done);
+}
+
 void InstallInterruptFlag(std::atomic<bool>* flag) {
+  if (g_cleanup_done == nullptr)
+    g_cleanup_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_interrupt_flag = flag;
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }

@@ -8,7 +8,8 @@
 // status callback, and the calling thread waits for it in short slices,
 // looking at the stop request and at our own connect and stall timers in
 // between. To give up it closes the handles and returns at once; the received
-// length is checked against Content-Length at the end.
+// length is checked against Content-Length at the end, and a chunked body by
+// the connection's end state (ChunkedBodyEndedWhole).
 //
 // WinINet may call back, and may finish an abandoned read into its buffer,
 // long after we have returned (Wine's worker thread stays blocked until the
@@ -23,6 +24,7 @@
 #include <array>
 #include <atomic>
 #include <charconv>
+#include <cwctype>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -94,6 +96,11 @@ struct RequestState {
   // Set when the calling thread has returned.
   std::atomic<bool> abandoned{false};
   std::atomic<bool> connected{false};
+  // Set when WinINet closes the connection of this request rather than
+  // keeping it for reuse (see ChunkedBodyEndedWhole).
+  std::atomic<bool> connection_closed{false};
+  // Signalled when the request handle has been closed for good.
+  KernelHandle request_gone{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   std::atomic<Clock::rep> last_activity{Clock::now().time_since_epoch().count()};
   // Result of the last asynchronous completion; written before `completed`
   // is signalled and read after it was, which orders the accesses.
@@ -162,6 +169,10 @@ void CALLBACK OnStatus(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID
     case INTERNET_STATUS_REDIRECT:
       state->Touch();
       break;
+    case INTERNET_STATUS_CLOSING_CONNECTION:
+    case INTERNET_STATUS_CONNECTION_CLOSED:
+      state->connection_closed = true;
+      break;
     case INTERNET_STATUS_REQUEST_COMPLETE: {
       const auto* const outcome = static_cast<const INTERNET_ASYNC_RESULT*>(info);
       state->result = outcome->dwResult;
@@ -179,8 +190,10 @@ void CALLBACK OnStatus(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID
       // handle's end, or any end before the request handle is known, means
       // that nothing can complete into the state any more.
       const HINTERNET request = state->request.load();
-      if (request == nullptr || request == handle)
+      if (request == nullptr || request == handle) {
+        SetEvent(state->request_gone.get());
         Requests().Remove(context);
+      }
       break;
     }
     default:
@@ -299,7 +312,7 @@ class Download {
   Download& operator=(const Download&) = delete;
 
   DownloadResult Run(const std::string& url, BodyFile& file) {
-    if (!state_->completed.get())
+    if (!state_->completed.get() || !state_->request_gone.get())
       return Failure("cannot create an event");
     session_.reset(InternetOpenW(Widen(http_identity::kUserAgent).c_str(),
                                  INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, INTERNET_FLAG_ASYNC));
@@ -316,6 +329,11 @@ class Download {
     if (DownloadResult checked = CheckStatus(); !checked.ok)
       return checked;
     const std::optional<unsigned long long> expected = ContentLength();
+    const bool chunked = IsChunkedOnKeptConnection();
+    // Only what happens to the connection from here on tells about the body.
+    state_->connection_closed = false;
+    if (expected && *expected > options_.max_body_bytes)
+      return Failure(kDownloadTooLarge);
 
     unsigned long long received = 0;
     for (bool ended = false; !ended;) {
@@ -333,15 +351,19 @@ class Download {
           ended = true;
           break;
         }
+        received += count;
+        if (received > options_.max_body_bytes)
+          return Failure(kDownloadTooLarge);
         if (!file.Write(state_->buffer.data(), count))
           return Failure("cannot write the file");
-        received += count;
         available -= std::min(available, count);
         state_->Touch();
       }
     }
     if (expected && received < *expected)
       return Failure(kDownloadShortBody);
+    if (chunked && !ChunkedBodyEndedWhole())
+      return Failure(StopRequested(options_) ? kDownloadCancelled : kDownloadBrokenBody);
     return {true, {}};
   }
 
@@ -444,6 +466,43 @@ class Download {
     if (error != std::errc() || end != digits.data() + digits.size())
       return std::nullopt;
     return length;
+  }
+
+  std::wstring HeaderText(DWORD query) {
+    std::array<wchar_t, 64> text{};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (HttpQueryInfoW(request_.get(), query, text.data(), &size, nullptr) == 0)
+      return {};
+    std::wstring value(text.data());
+    for (wchar_t& c : value)
+      c = static_cast<wchar_t>(towlower(c));
+    return value;
+  }
+
+  // A chunked answer on a connection that the server means to keep open.
+  bool IsChunkedOnKeptConnection() {
+    return HeaderText(HTTP_QUERY_TRANSFER_ENCODING).find(L"chunked") != std::wstring::npos &&
+           HeaderText(HTTP_QUERY_VERSION) == L"http/1.1" &&
+           HeaderText(HTTP_QUERY_CONNECTION).find(L"close") == std::wstring::npos;
+  }
+
+  // WinINet decodes the chunks itself and reads a chunked body that breaks
+  // off before its last chunk as a whole one (Wine's does; WinHTTP under Wine
+  // as well). What still differs is the connection's end state: after the
+  // last chunk a kept-alive connection goes back to WinINet's pool, after a
+  // break it is closed, at the latest when the request handle is. So the
+  // request handle is closed here and the closing notifications are watched.
+  // A server that announces "Connection: close" leaves no such trace: for
+  // those answers a break cannot be told from the end.
+  bool ChunkedBodyEndedWhole() {
+    request_.Close();
+    for (int slice = 0; slice < 40; ++slice) {
+      if (WaitForSingleObject(state_->request_gone.get(), kWaitSliceMs) == WAIT_OBJECT_0)
+        break;
+      if (StopRequested(options_))
+        return false;
+    }
+    return !state_->connection_closed;
   }
 
   // Waits until body bytes are buffered or the body has ended; `available`

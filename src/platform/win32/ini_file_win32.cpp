@@ -5,6 +5,7 @@
 
 #include "platform/codepage.h"
 #include "platform/ini_file.h"
+#include "platform/ini_text.h"
 
 namespace tenrovel::platform {
 
@@ -40,8 +41,11 @@ int IniReadInt(const std::filesystem::path& file, const std::string& section,
 
 bool IniWriteString(const std::filesystem::path& file, const std::string& section,
                     const std::string& key, const std::string& value) {
-  return WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(),
-                                    file.c_str()) != 0;
+  // Windows writes a line break in a value through, starting a new line.
+  if (!ini::IsWritable(section, key, value))
+    return false;
+  return WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(),
+                                    Wide(ini::WrittenValue(value)).c_str(), file.c_str()) != 0;
 }
 
 }  // namespace tenrovel::platform

@@ -29,6 +29,7 @@ const std::string kAllPrefectures(47, '1');
 const std::string kNoPrefecture(47, '0');
 // 北海道 and 東京都.
 const std::string kHokkaidoTokyo = "1" + std::string(11, '0') + "1" + std::string(34, '0');
+const std::string kTokyo = std::string(12, '0') + "1" + std::string(34, '0');
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -37,9 +38,37 @@ std::string ReadFile(const fs::path& path) {
   return bytes.str();
 }
 
+// The manifest built into a program.
+std::string ManifestOf(const fs::path& exe) {
+  const HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr)
+    return {};
+  std::string text;
+  if (const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+      found != nullptr) {
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    if (bytes != nullptr)
+      text.assign(bytes, SizeofResource(module, found));
+  }
+  FreeLibrary(module);
+  return text;
+}
+
 // What a Mizuho job for 北海道 and 東京都 writes against the simulator.
 std::string ExpectedMizuhoFile() {
   return ReadFile(BuildPath(TENROVEL_SOURCE_DIR "/tests/cli/expected/mizuho_01_13.csv"));
+}
+
+// What the command-line tool writes for an SMBC job for 東京都 against the
+// simulator on `port` (its URLs name the port).
+std::string ExpectedSmbcFile(int port) {
+  std::string bytes = ReadFile(BuildPath(TENROVEL_SOURCE_DIR "/tests/cli/expected/smbc_13.csv"));
+  const std::string placeholder = "@PORT@";
+  for (std::size_t at = bytes.find(placeholder); at != std::string::npos;
+       at = bytes.find(placeholder, at)) {
+    bytes.replace(at, placeholder.size(), std::to_string(port));
+  }
+  return bytes;
 }
 
 class GuiTest : public ::testing::Test {
@@ -50,6 +79,8 @@ class GuiTest : public ::testing::Test {
     const auto simulator = test_support::BankSimulator::FromPortFile();
     SetEnvironment("TENROVEL_MIZUHO_URL", simulator.Url(""));
     SetEnvironment("TENROVEL_MIZUHO_DETAIL_URL", "https://detail.example");
+    SetEnvironment("TENROVEL_SMBC_URL", simulator.Url(""));
+    SetEnvironment("TENROVEL_POSTAL_URL", simulator.Url(""));
     SetDelayScale(0);
     SetSystemDpi(std::nullopt);  // also after a test that could not clean up
   }
@@ -118,13 +149,14 @@ class GuiTest : public ::testing::Test {
 
   // Presses the start button and answers the save dialog with `name` in the
   // test's folder; checks the dialog on the way.
-  void StartJob(const Process& process, HWND window, const std::wstring& name) {
+  void StartJob(const Process& process, HWND window, const std::wstring& name,
+                const std::string& proposed = "みずほ銀行店舗一覧.csv") {
     PressButton(window, kIdBtnAction);
     const HWND dialog = WaitForDialog(process.id(), kSaveTitle, kStepTimeout);
     ASSERT_NE(dialog, nullptr) << "no save dialog";
     const HWND file_name = FileNameEdit(dialog);
     ASSERT_NE(file_name, nullptr) << DescribeChildren(dialog);
-    EXPECT_EQ(Utf8(WindowText(file_name)), "みずほ銀行店舗一覧.csv");
+    EXPECT_EQ(Utf8(WindowText(file_name)), proposed);
     const HWND types = GetDlgItem(dialog, 0x470);  // cmb1, the file types
     ASSERT_NE(types, nullptr);
     EXPECT_EQ(SendWithTimeout(types, CB_GETCOUNT, 0, 0), 1);
@@ -136,6 +168,14 @@ class GuiTest : public ::testing::Test {
     SendWithTimeout(file_name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     PressButton(dialog, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kStepTimeout));
+  }
+
+  // Waits for the job to have ended by itself: its file complete and its
+  // temporary file removed.
+  bool WaitForTheJobsEnd(const fs::path& file, const std::string& expected) const {
+    return WaitUntil(
+        [&] { return !fs::exists(folder_.path() / "tmp.dat") && ReadFile(file) == expected; },
+        kStepTimeout);
   }
 
   // The control with the keyboard focus in another process's window.
@@ -245,6 +285,13 @@ TEST_F(GuiTest, FirstStartShowsTheWindowOfTheTable) {
   EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
   EXPECT_NE(Settings().find("SelShop=0"), std::string::npos);
   EXPECT_NE(Settings().find("Area=" + kAllPrefectures), std::string::npos);
+
+  // The manifest declares what the program handles: per-monitor DPI changes
+  // and paths beyond MAX_PATH, which the save dialog accepts.
+  const std::string manifest = ManifestOf(exe_);
+  EXPECT_NE(manifest.find(">PerMonitorV2"), std::string::npos);
+  EXPECT_NE(manifest.find("<longPathAware"), std::string::npos);
+  EXPECT_NE(manifest.find(">true</longPathAware>"), std::string::npos);
 }
 
 TEST_F(GuiTest, ScalesTheWindowForTheDisplayDpi) {
@@ -285,12 +332,14 @@ TEST_F(GuiTest, MizuhoJobSavesTheFileAndOffersToOpenIt) {
   EXPECT_EQ(Utf8(MessageBoxText(done)),
             "店舗情報の取得が完了しました。\n保存したファイルを開きますか？");
   EXPECT_EQ(GetDlgCtrlID(FocusOf(done)), IDNO) << "No is the default button";
+  EXPECT_FALSE(IsWindowEnabled(Item(window, kIdBtnCancel))) << "the job has ended";
   PressButton(done, IDNO);
 
   ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
   EXPECT_EQ(WindowText(Item(window, kIdLblStatus)), L"");
-  const HWND focus = FocusOf(window);
-  EXPECT_TRUE(focus != nullptr && GetParent(focus) == window && IsWindowEnabled(focus));
+  // The keyboard is where the next job starts.
+  EXPECT_TRUE(
+      WaitUntil([&] { return FocusOf(window) == Item(window, kIdBtnAction); }, kStepTimeout));
   const std::string expected = ExpectedMizuhoFile();
   ASSERT_FALSE(expected.empty());
   EXPECT_EQ(ReadFile(folder_.path() / "result.csv"), expected);
@@ -301,109 +350,184 @@ TEST_F(GuiTest, MizuhoJobSavesTheFileAndOffersToOpenIt) {
   EXPECT_NE(Settings().find("Area=" + kHokkaidoTokyo), std::string::npos);
 }
 
-TEST_F(GuiTest, StartWithoutPrefectureOnlyShowsTheError) {
-  WriteSettings("[Config]\r\nSelShop=1\r\nArea=" + kNoPrefecture + "\r\n");
+TEST_F(GuiTest, AQuestionOpenWhileTheJobEndsHoldsTheEndAndActsOnNothing) {
+  SetDelayScale(20);  // 6 seconds after each request: time to ask while it runs
+  WriteSettings("[Config]\r\nSelShop=0\r\nArea=" + kHokkaidoTokyo + "\r\n");
   Process process(exe_);
   const HWND window = Open(process);
   ASSERT_NE(window, nullptr);
-  EXPECT_TRUE(IsChecked(Item(window, kIdRdShop2)));
-  EXPECT_FALSE(IsChecked(Item(window, kIdRdShop1)));
+  ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"stale.csv"));
+  ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
+  PressButton(window, kIdBtnCancel);
+  const HWND question = WaitForDialog(process.id(), L"中断確認", kStepTimeout);
+  ASSERT_NE(question, nullptr);
 
+  // The job ends while the question is open; its end waits for the answer.
+  const fs::path file = folder_.path() / "stale.csv";
+  ASSERT_TRUE(WaitForTheJobsEnd(file, ExpectedMizuhoFile()));
+  EXPECT_FALSE(IsWindowEnabled(window)) << "the open question keeps the window disabled";
+  PressButton(question, IDYES);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, kStepTimeout))
+      << "another box holds the question open";
+
+  // The answer found no running job to stop: the job is reported complete.
+  const HWND done = WaitForDialog(process.id(), L"処理確認", kStepTimeout);
+  ASSERT_NE(done, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(Item(window, kIdBtnCancel)));
+  EXPECT_EQ(ReadFile(file), ExpectedMizuhoFile());
+
+  // Closing now asks nothing about the ended job.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+  EXPECT_NE(Settings().find("Area=" + kHokkaidoTokyo), std::string::npos);
+}
+
+TEST_F(GuiTest, ANameTypedWithoutExtensionIsCheckedForOverwritingAsCsv) {
+  WriteSettings("[Config]\r\nSelShop=0\r\nArea=" + kHokkaidoTokyo + "\r\n");
+  const fs::path existing = folder_.path() / "report.csv";
+  std::ofstream(existing, std::ios::binary) << "old";
+  Process process(exe_);
+  const HWND window = Open(process);
+  ASSERT_NE(window, nullptr);
   PressButton(window, kIdBtnAction);
-  const HWND error = WaitForDialog(process.id(), L"Error", kStepTimeout);
-  ASSERT_NE(error, nullptr);
-  EXPECT_EQ(Utf8(MessageBoxText(error)), "都道府県は１つ以上を選択してください。");
-  EXPECT_TRUE(TopWindows(process.id(), L"#32770", kSaveTitle).empty());
-  PressButton(error, IDOK);
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(error); }, kStepTimeout));
+  const HWND dialog = WaitForDialog(process.id(), kSaveTitle, kStepTimeout);
+  ASSERT_NE(dialog, nullptr);
+  const std::wstring typed = (folder_.path() / "report").wstring();
+  SendWithTimeout(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+  PressButton(dialog, IDOK);
+
+  // The dialog's own question (there is no file "report", only report.csv);
+  // No keeps the file.
+  HWND prompt = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (const HWND top : AllTopWindows(process.id()))
+          if (top != dialog && GetDlgItem(top, IDYES) != nullptr)
+            prompt = top;
+        return prompt != nullptr;
+      },
+      kStepTimeout))
+      << "no overwrite question";
+  PressButton(prompt, IDNO);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(prompt); }, kStepTimeout));
+  ASSERT_TRUE(IsWindow(dialog)) << "No goes back to the dialog";
+  PressButton(dialog, IDCANCEL);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kStepTimeout));
   EXPECT_TRUE(Idle(window));
+  EXPECT_EQ(ReadFile(existing), "old");
+  TEST_F(GuiTest, SmbcJobWritesTheFileOfTheCommandLineTool) {
+    WriteSettings("[Config]\r\nSelShop=1\r\nArea=" + kTokyo + "\r\n");
+    Process process(exe_);
+    const HWND window = Open(process);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsChecked(Item(window, kIdRdShop2)));
 
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
-}
+    ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"smbc.csv", "三井住友銀行店舗一覧.csv"));
+    const HWND done = WaitForDialog(process.id(), L"処理確認", kStepTimeout);
+    ASSERT_NE(done, nullptr) << "no completion message";
+    PressButton(done, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
+    const int port = test_support::BankSimulator::FromPortFile().port();
+    EXPECT_EQ(ReadFile(folder_.path() / "smbc.csv"), ExpectedSmbcFile(port));
+    EXPECT_FALSE(fs::exists(folder_.path() / "tmp.dat"));
 
-TEST_F(GuiTest, CancelStopsTheJobAfterConfirmation) {
-  SetDelayScale(100);
-  WriteSettings("[Config]\r\nSelShop=0\r\nArea=" + kAllPrefectures + "\r\n");
-  Process process(exe_);
-  const HWND window = Open(process);
-  ASSERT_NE(window, nullptr);
-  ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"cancelled.csv"));
-  ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
-  // The keyboard stays usable: the focus moved on to the one enabled button.
-  EXPECT_EQ(FocusOf(window), Item(window, kIdBtnCancel));
-
-  // No: the job goes on.
-  PressButton(window, kIdBtnCancel);
-  HWND question = WaitForDialog(process.id(), L"中断確認", kStepTimeout);
-  ASSERT_NE(question, nullptr);
-  EXPECT_EQ(Utf8(MessageBoxText(question)), "取得処理を中断します。\nよろしいですか？");
-  PressButton(question, IDNO);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, kStepTimeout));
-  EXPECT_TRUE(Running(window));
-
-  // Yes: it ends after the current prefecture (its pause ends at once),
-  // without a message, long before its 47 prefectures could be done.
-  PressButton(window, kIdBtnCancel);
-  question = WaitForDialog(process.id(), L"中断確認", kStepTimeout);
-  ASSERT_NE(question, nullptr);
-  PressButton(question, IDYES);
-  ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
-  const std::vector<HWND> windows = AllTopWindows(process.id());
-  EXPECT_EQ(windows, std::vector<HWND>{window}) << "a message after a cancel";
-  const std::string expected = ExpectedMizuhoFile();
-  const std::string header = expected.substr(0, expected.find("\r\n") + 2);
-  ASSERT_GT(header.size(), 2u);
-  EXPECT_EQ(ReadFile(folder_.path() / "cancelled.csv").substr(0, header.size()), header);
-
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
-}
-
-TEST_F(GuiTest, ClosingDuringAJobStopsItAndEndsTheProgram) {
-  SetDelayScale(100);
-  // No "SelShop" yet: the program writes it when it ends.
-  WriteSettings("[Config]\r\nArea=" + kAllPrefectures + "\r\n");
-  Process process(exe_);
-  const HWND window = Open(process);
-  ASSERT_NE(window, nullptr);
-  ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"closing.csv"));
-  ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
-
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  const HWND question = WaitForDialog(process.id(), L"終了確認", kStepTimeout);
-  ASSERT_NE(question, nullptr);
-  EXPECT_EQ(Utf8(MessageBoxText(question)), "取得処理の実行中ですが終了しますか？");
-  PressButton(question, IDYES);
-
-  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
-  EXPECT_NE(Settings().find("SelShop=0"), std::string::npos);
-  EXPECT_FALSE(fs::exists(folder_.path() / "tmp.dat"));
-}
-
-TEST_F(GuiTest, SecondStartExitsWithCodeOne) {
-  Process first(exe_);
-  const HWND window = Open(first);
-  ASSERT_NE(window, nullptr);
-
-  {
-    const Process second(exe_);
-    EXPECT_EQ(second.WaitForExit(kStepTimeout), std::optional<DWORD>(1));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
   }
-  EXPECT_TRUE(first.Running());
-  EXPECT_TRUE(Idle(window));
-  EXPECT_EQ(WindowText(window), kTitle);
 
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(first.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+  TEST_F(GuiTest, CancelStopsTheJobAfterConfirmation) {
+    SetDelayScale(100);
+    WriteSettings("[Config]\r\nSelShop=0\r\nArea=" + kAllPrefectures + "\r\n");
+    Process process(exe_);
+    const HWND window = Open(process);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"cancelled.csv"));
+    ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
+    // The keyboard stays usable: the focus moved on to the one enabled button.
+    EXPECT_EQ(FocusOf(window), Item(window, kIdBtnCancel));
 
-  // Once the first copy has ended, a new start succeeds.
-  Process third(exe_);
-  const HWND again = Open(third);
-  ASSERT_NE(again, nullptr);
-  PostMessageW(again, WM_CLOSE, 0, 0);
-  EXPECT_EQ(third.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
-}
+    // No: the job goes on.
+    PressButton(window, kIdBtnCancel);
+    HWND question = WaitForDialog(process.id(), L"中断確認", kStepTimeout);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(Utf8(MessageBoxText(question)), "取得処理を中断します。\nよろしいですか？");
+    PressButton(question, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, kStepTimeout));
+    EXPECT_TRUE(Running(window));
+
+    // Yes: it ends after the current prefecture (its pause ends at once),
+    // without a message, long before its 47 prefectures could be done.
+    PressButton(window, kIdBtnCancel);
+    question = WaitForDialog(process.id(), L"中断確認", kStepTimeout);
+    ASSERT_NE(question, nullptr);
+    PressButton(question, IDYES);
+    ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
+    const std::vector<HWND> windows = AllTopWindows(process.id());
+    EXPECT_EQ(windows, std::vector<HWND>{window}) << "a message after a cancel";
+    const std::string expected = ExpectedMizuhoFile();
+    const std::string header = expected.substr(0, expected.find("\r\n") + 2);
+    ASSERT_GT(header.size(), 2u);
+    EXPECT_EQ(ReadFile(folder_.path() / "cancelled.csv").substr(0, header.size()), header);
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+  }
+
+  TEST_F(GuiTest, ClosingDuringAJobStopsItAndEndsTheProgram) {
+    SetDelayScale(100);
+    // No "SelShop" yet: the program writes it when it ends.
+    WriteSettings("[Config]\r\nArea=" + kAllPrefectures + "\r\n");
+    Process process(exe_);
+    const HWND window = Open(process);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"closing.csv"));
+    ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    const HWND question = WaitForDialog(process.id(), L"終了確認", kStepTimeout);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(Utf8(MessageBoxText(question)), "取得処理の実行中ですが終了しますか？");
+    PressButton(question, IDYES);
+
+    EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+    EXPECT_NE(Settings().find("SelShop=0"), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder_.path() / "tmp.dat"));
+  }
+
+  TEST_F(GuiTest, StartWithoutPrefectureOnlyShowsTheErrorAndASecondStartExitsWithCodeOne) {
+    WriteSettings("[Config]\r\nSelShop=1\r\nArea=" + kNoPrefecture + "\r\n");
+    Process first(exe_);
+    const HWND window = Open(first);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsChecked(Item(window, kIdRdShop2)));
+    EXPECT_FALSE(IsChecked(Item(window, kIdRdShop1)));
+
+    PressButton(window, kIdBtnAction);
+    const HWND error = WaitForDialog(first.id(), L"Error", kStepTimeout);
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(Utf8(MessageBoxText(error)), "都道府県は１つ以上を選択してください。");
+    EXPECT_TRUE(TopWindows(first.id(), L"#32770", kSaveTitle).empty());
+    PressButton(error, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(error); }, kStepTimeout));
+
+    {
+      const Process second(exe_);
+      EXPECT_EQ(second.WaitForExit(kStepTimeout), std::optional<DWORD>(1));
+    }
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(Idle(window));
+    EXPECT_EQ(WindowText(window), kTitle);
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+
+    // Once the first copy has ended, a new start succeeds.
+    Process third(exe_);
+    const HWND again = Open(third);
+    ASSERT_NE(again, nullptr);
+    PostMessageW(again, WM_CLOSE, 0, 0);
+    EXPECT_EQ(third.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+  }
 
 }  // namespace
 }  // namespace tenrovel::gui_test

@@ -12,8 +12,10 @@
 
 #include "app/win32/dialogs.h"
 #include "app/win32/dpi_fonts.h"
+#include "app/win32/path_limits.h"
 #include "app/win32/program_files.h"
 #include "app/win32/window_dispatcher.h"
+#include "platform/files.h"
 
 namespace tenrovel::app::win32 {
 namespace {
@@ -88,10 +90,14 @@ TEST(WindowDispatcher, RunsEachCallOnTheWindowThreadWhileTheWorkerWaits) {
   std::vector<std::thread::id> ran_on;
   std::vector<std::size_t> seen_after_return;
   std::atomic<bool> worker_done{false};
+  bool input_synchronous = false;  // COM refuses outgoing calls there
   std::thread worker([&] {
     for (int i = 0; i < 5; ++i) {
-      const bool ran =
-          dispatcher.RunOnUiThread([&] { ran_on.push_back(std::this_thread::get_id()); });
+      const bool ran = dispatcher.RunOnUiThread([&] {
+        ran_on.push_back(std::this_thread::get_id());
+        const DWORD sent = InSendMessageEx(nullptr);
+        input_synchronous |= (sent & (ISMEX_SEND | ISMEX_REPLIED)) == ISMEX_SEND;
+      });
       EXPECT_TRUE(ran);
       seen_after_return.push_back(ran_on.size());  // the call is complete when it returns
     }
@@ -102,6 +108,7 @@ TEST(WindowDispatcher, RunsEachCallOnTheWindowThreadWhileTheWorkerWaits) {
   ASSERT_TRUE(served);
   EXPECT_EQ(ran_on, std::vector<std::thread::id>(5, ui_thread));
   EXPECT_EQ(seen_after_return, (std::vector<std::size_t>{1, 2, 3, 4, 5}));
+  EXPECT_FALSE(input_synchronous);
 }
 
 TEST(WindowDispatcher, CloseReleasesAWorkerWhoseCallWasNotTaken) {
@@ -195,6 +202,25 @@ TEST(ProgramFiles, FallBackOnlyWhenTheProgramFolderCannotBeWritten) {
     EXPECT_EQ(files.settings_file, c.settings);
     EXPECT_EQ(files.temp_file, c.temp_file);
   }
+}
+
+TEST(PathTooLong, ANameLongerThanAFileSystemAllows) {
+  // Short enough as a whole (under MAX_PATH), so only the name decides.
+  const fs::path root = L"C:\\";
+  EXPECT_FALSE(PathTooLong(root / L"みずほ銀行店舗一覧.csv"));
+  EXPECT_FALSE(PathTooLong(root / (std::wstring(251, L'x') + L".csv")));
+  EXPECT_TRUE(PathTooLong(root / (std::wstring(252, L'x') + L".csv")));
+TEST(ProgramFiles, TheFallbackTemporaryFileIsInAFolderOfItsOwn) {
+  const platform::PrivateTempFolder program;  // stands for a folder that cannot be written
+  fs::path folder;
+  {
+    const ProgramFiles files = LocateProgramFiles(program.path(), false);
+    folder = files.temp_file.parent_path();
+    EXPECT_EQ(files.temp_file.filename(), L"tmp.dat");
+    ASSERT_TRUE(platform::FolderExists(folder));
+    EXPECT_TRUE(fs::equivalent(folder.parent_path(), fs::temp_directory_path()));
+  }
+  EXPECT_FALSE(platform::FolderExists(folder)) << "removed when the program ends";
 }
 
 TEST(WindowFonts, HaveGlyphsForTheJapaneseCaptions) {

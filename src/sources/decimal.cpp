@@ -1,0 +1,18 @@
+#include "sources/decimal.h"
+
+#include <charconv>
+
+namespace tenrovel::sources {
+
+std::optional<int> ParseInteger(std::string_view text) {
+  if (!text.empty() && text.front() == '+')
+    text.remove_prefix(1);
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace tenrovel::sources
