@@ -415,119 +415,124 @@ TEST_F(GuiTest, ANameTypedWithoutExtensionIsCheckedForOverwritingAsCsv) {
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kStepTimeout));
   EXPECT_TRUE(Idle(window));
   EXPECT_EQ(ReadFile(existing), "old");
-  TEST_F(GuiTest, SmbcJobWritesTheFileOfTheCommandLineTool) {
-    WriteSettings("[Config]\r\nSelShop=1\r\nArea=" + kTokyo + "\r\n");
-    Process process(exe_);
-    const HWND window = Open(process);
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(IsChecked(Item(window, kIdRdShop2)));
 
-    ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"smbc.csv", "三井住友銀行店舗一覧.csv"));
-    const HWND done = WaitForDialog(process.id(), L"処理確認", kStepTimeout);
-    ASSERT_NE(done, nullptr) << "no completion message";
-    PressButton(done, IDNO);
-    ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
-    const int port = test_support::BankSimulator::FromPortFile().port();
-    EXPECT_EQ(ReadFile(folder_.path() / "smbc.csv"), ExpectedSmbcFile(port));
-    EXPECT_FALSE(fs::exists(folder_.path() / "tmp.dat"));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+}
 
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+TEST_F(GuiTest, SmbcJobWritesTheFileOfTheCommandLineTool) {
+  WriteSettings("[Config]\r\nSelShop=1\r\nArea=" + kTokyo + "\r\n");
+  Process process(exe_);
+  const HWND window = Open(process);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsChecked(Item(window, kIdRdShop2)));
+
+  ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"smbc.csv", "三井住友銀行店舗一覧.csv"));
+  const HWND done = WaitForDialog(process.id(), L"処理確認", kStepTimeout);
+  ASSERT_NE(done, nullptr) << "no completion message";
+  PressButton(done, IDNO);
+  ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
+  const int port = test_support::BankSimulator::FromPortFile().port();
+  EXPECT_EQ(ReadFile(folder_.path() / "smbc.csv"), ExpectedSmbcFile(port));
+  EXPECT_FALSE(fs::exists(folder_.path() / "tmp.dat"));
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+}
+
+TEST_F(GuiTest, CancelStopsTheJobAfterConfirmation) {
+  SetDelayScale(100);
+  WriteSettings("[Config]\r\nSelShop=0\r\nArea=" + kAllPrefectures + "\r\n");
+  Process process(exe_);
+  const HWND window = Open(process);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"cancelled.csv"));
+  ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
+  // The keyboard stays usable: the focus moved on to the one enabled button.
+  EXPECT_EQ(FocusOf(window), Item(window, kIdBtnCancel));
+
+  // No: the job goes on.
+  PressButton(window, kIdBtnCancel);
+  HWND question = WaitForDialog(process.id(), L"中断確認", kStepTimeout);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(Utf8(MessageBoxText(question)), "取得処理を中断します。\nよろしいですか？");
+  PressButton(question, IDNO);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, kStepTimeout));
+  EXPECT_TRUE(Running(window));
+
+  // Yes: it ends after the current prefecture (its pause ends at once),
+  // without a message, long before its 47 prefectures could be done.
+  PressButton(window, kIdBtnCancel);
+  question = WaitForDialog(process.id(), L"中断確認", kStepTimeout);
+  ASSERT_NE(question, nullptr);
+  PressButton(question, IDYES);
+  ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
+  const std::vector<HWND> windows = AllTopWindows(process.id());
+  EXPECT_EQ(windows, std::vector<HWND>{window}) << "a message after a cancel";
+  const std::string expected = ExpectedMizuhoFile();
+  const std::string header = expected.substr(0, expected.find("\r\n") + 2);
+  ASSERT_GT(header.size(), 2u);
+  EXPECT_EQ(ReadFile(folder_.path() / "cancelled.csv").substr(0, header.size()), header);
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+}
+
+TEST_F(GuiTest, ClosingDuringAJobStopsItAndEndsTheProgram) {
+  SetDelayScale(100);
+  // No "SelShop" yet: the program writes it when it ends.
+  WriteSettings("[Config]\r\nArea=" + kAllPrefectures + "\r\n");
+  Process process(exe_);
+  const HWND window = Open(process);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"closing.csv"));
+  ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  const HWND question = WaitForDialog(process.id(), L"終了確認", kStepTimeout);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(Utf8(MessageBoxText(question)), "取得処理の実行中ですが終了しますか？");
+  PressButton(question, IDYES);
+
+  EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+  EXPECT_NE(Settings().find("SelShop=0"), std::string::npos);
+  EXPECT_FALSE(fs::exists(folder_.path() / "tmp.dat"));
+}
+
+TEST_F(GuiTest, StartWithoutPrefectureOnlyShowsTheErrorAndASecondStartExitsWithCodeOne) {
+  WriteSettings("[Config]\r\nSelShop=1\r\nArea=" + kNoPrefecture + "\r\n");
+  Process first(exe_);
+  const HWND window = Open(first);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsChecked(Item(window, kIdRdShop2)));
+  EXPECT_FALSE(IsChecked(Item(window, kIdRdShop1)));
+
+  PressButton(window, kIdBtnAction);
+  const HWND error = WaitForDialog(first.id(), L"Error", kStepTimeout);
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(Utf8(MessageBoxText(error)), "都道府県は１つ以上を選択してください。");
+  EXPECT_TRUE(TopWindows(first.id(), L"#32770", kSaveTitle).empty());
+  PressButton(error, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(error); }, kStepTimeout));
+
+  {
+    const Process second(exe_);
+    EXPECT_EQ(second.WaitForExit(kStepTimeout), std::optional<DWORD>(1));
   }
+  EXPECT_TRUE(first.Running());
+  EXPECT_TRUE(Idle(window));
+  EXPECT_EQ(WindowText(window), kTitle);
 
-  TEST_F(GuiTest, CancelStopsTheJobAfterConfirmation) {
-    SetDelayScale(100);
-    WriteSettings("[Config]\r\nSelShop=0\r\nArea=" + kAllPrefectures + "\r\n");
-    Process process(exe_);
-    const HWND window = Open(process);
-    ASSERT_NE(window, nullptr);
-    ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"cancelled.csv"));
-    ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
-    // The keyboard stays usable: the focus moved on to the one enabled button.
-    EXPECT_EQ(FocusOf(window), Item(window, kIdBtnCancel));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
 
-    // No: the job goes on.
-    PressButton(window, kIdBtnCancel);
-    HWND question = WaitForDialog(process.id(), L"中断確認", kStepTimeout);
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(Utf8(MessageBoxText(question)), "取得処理を中断します。\nよろしいですか？");
-    PressButton(question, IDNO);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, kStepTimeout));
-    EXPECT_TRUE(Running(window));
-
-    // Yes: it ends after the current prefecture (its pause ends at once),
-    // without a message, long before its 47 prefectures could be done.
-    PressButton(window, kIdBtnCancel);
-    question = WaitForDialog(process.id(), L"中断確認", kStepTimeout);
-    ASSERT_NE(question, nullptr);
-    PressButton(question, IDYES);
-    ASSERT_TRUE(WaitUntil([&] { return Idle(window); }, kStepTimeout));
-    const std::vector<HWND> windows = AllTopWindows(process.id());
-    EXPECT_EQ(windows, std::vector<HWND>{window}) << "a message after a cancel";
-    const std::string expected = ExpectedMizuhoFile();
-    const std::string header = expected.substr(0, expected.find("\r\n") + 2);
-    ASSERT_GT(header.size(), 2u);
-    EXPECT_EQ(ReadFile(folder_.path() / "cancelled.csv").substr(0, header.size()), header);
-
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
-  }
-
-  TEST_F(GuiTest, ClosingDuringAJobStopsItAndEndsTheProgram) {
-    SetDelayScale(100);
-    // No "SelShop" yet: the program writes it when it ends.
-    WriteSettings("[Config]\r\nArea=" + kAllPrefectures + "\r\n");
-    Process process(exe_);
-    const HWND window = Open(process);
-    ASSERT_NE(window, nullptr);
-    ASSERT_NO_FATAL_FAILURE(StartJob(process, window, L"closing.csv"));
-    ASSERT_TRUE(WaitUntil([&] { return Running(window); }, kStepTimeout));
-
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    const HWND question = WaitForDialog(process.id(), L"終了確認", kStepTimeout);
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(Utf8(MessageBoxText(question)), "取得処理の実行中ですが終了しますか？");
-    PressButton(question, IDYES);
-
-    EXPECT_EQ(process.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
-    EXPECT_NE(Settings().find("SelShop=0"), std::string::npos);
-    EXPECT_FALSE(fs::exists(folder_.path() / "tmp.dat"));
-  }
-
-  TEST_F(GuiTest, StartWithoutPrefectureOnlyShowsTheErrorAndASecondStartExitsWithCodeOne) {
-    WriteSettings("[Config]\r\nSelShop=1\r\nArea=" + kNoPrefecture + "\r\n");
-    Process first(exe_);
-    const HWND window = Open(first);
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(IsChecked(Item(window, kIdRdShop2)));
-    EXPECT_FALSE(IsChecked(Item(window, kIdRdShop1)));
-
-    PressButton(window, kIdBtnAction);
-    const HWND error = WaitForDialog(first.id(), L"Error", kStepTimeout);
-    ASSERT_NE(error, nullptr);
-    EXPECT_EQ(Utf8(MessageBoxText(error)), "都道府県は１つ以上を選択してください。");
-    EXPECT_TRUE(TopWindows(first.id(), L"#32770", kSaveTitle).empty());
-    PressButton(error, IDOK);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(error); }, kStepTimeout));
-
-    {
-      const Process second(exe_);
-      EXPECT_EQ(second.WaitForExit(kStepTimeout), std::optional<DWORD>(1));
-    }
-    EXPECT_TRUE(first.Running());
-    EXPECT_TRUE(Idle(window));
-    EXPECT_EQ(WindowText(window), kTitle);
-
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(first.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
-
-    // Once the first copy has ended, a new start succeeds.
-    Process third(exe_);
-    const HWND again = Open(third);
-    ASSERT_NE(again, nullptr);
-    PostMessageW(again, WM_CLOSE, 0, 0);
-    EXPECT_EQ(third.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
-  }
+  // Once the first copy has ended, a new start succeeds.
+  Process third(exe_);
+  const HWND again = Open(third);
+  ASSERT_NE(again, nullptr);
+  PostMessageW(again, WM_CLOSE, 0, 0);
+  EXPECT_EQ(third.WaitForExit(kStepTimeout), std::optional<DWORD>(0));
+}
 
 }  // namespace
 }  // namespace tenrovel::gui_test

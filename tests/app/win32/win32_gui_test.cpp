@@ -210,6 +210,8 @@ TEST(PathTooLong, ANameLongerThanAFileSystemAllows) {
   EXPECT_FALSE(PathTooLong(root / L"みずほ銀行店舗一覧.csv"));
   EXPECT_FALSE(PathTooLong(root / (std::wstring(251, L'x') + L".csv")));
   EXPECT_TRUE(PathTooLong(root / (std::wstring(252, L'x') + L".csv")));
+}
+
 TEST(ProgramFiles, TheFallbackTemporaryFileIsInAFolderOfItsOwn) {
   const platform::PrivateTempFolder program;  // stands for a folder that cannot be written
   fs::path folder;
