@@ -1,6 +1,6 @@
 // The bank table, row by row: the facts written here and in
-// expected/header_rows.csv (CP932, made from the specification's column
-// table, not from our code) against what the program holds.
+// expected/header_rows.csv (CP932, written out independently of our code
+// with Python's cp932 codec) against what the program holds.
 #include "app/bank_table.h"
 
 #include <gtest/gtest.h>
