@@ -1,6 +1,7 @@
 #include "sources/decimal.h"
 
 #include <charconv>
+#include <climits>
 
 namespace tenrovel::sources {
 
@@ -9,9 +10,12 @@ std::optional<int> ParseInteger(std::string_view text) {
     text.remove_prefix(1);
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+  if (end != text.data() + text.size() || text.empty())
     return std::nullopt;
-  }
+  if (error == std::errc::result_out_of_range)
+    return text.front() == '-' ? INT_MIN : INT_MAX;
+  if (error != std::errc())
+    return std::nullopt;
   return value;
 }
 

@@ -7,7 +7,8 @@
 namespace tenrovel::sources {
 
 // A whole decimal integer with an optional sign ("+12", "-3", "57");
-// nullopt for anything else, blanks included.
+// nullopt for anything else, blanks included. A count beyond the range of
+// int gives its limit on that side, so that a huge count stays huge.
 std::optional<int> ParseInteger(std::string_view text);
 
 }  // namespace tenrovel::sources

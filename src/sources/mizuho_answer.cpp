@@ -1,30 +1,11 @@
 #include "sources/mizuho_answer.h"
 
-#include <charconv>
-#include <climits>
-#include <optional>
-
+#include "sources/decimal.h"
 #include "text/cp932.h"
 
 namespace tenrovel::sources {
 
 namespace {
-
-// A whole decimal integer with an optional sign; nullopt for anything else.
-// Integers beyond the range of int give its limit on that side.
-std::optional<int> ParseInteger(std::string_view text) {
-  if (!text.empty() && text.front() == '+')
-    text.remove_prefix(1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (end != text.data() + text.size() || text.empty())
-    return std::nullopt;
-  if (error == std::errc::result_out_of_range)
-    return text.front() == '-' ? INT_MIN : INT_MAX;
-  if (error != std::errc())
-    return std::nullopt;
-  return value;
-}
 
 // A hit-count value up to the closing brace or bracket that ends its object
 // when "hits" is its last key ("30}" or, at the end of the answer, "30}})").
