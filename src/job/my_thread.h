@@ -85,8 +85,11 @@ class TMyThread final : public SourceContext {
   // The job driver.
   void RunJob();
   void RunSource(std::size_t prefecture_index);
+  // Whether the prefecture just run met only hosts that could not be reached.
+  bool PrefectureFoundNoHost() const;
   // Throws when the write fails.
   void WriteLine(std::string_view line);
+  void WriteBytes(std::string_view bytes);
   // Moves the part file over the chosen file, or removes or keeps it.
   void SettleOutputFile(bool stopped_by_request);
   void RecordEscapedError(const std::string& message);
@@ -104,6 +107,9 @@ class TMyThread final : public SourceContext {
   const std::filesystem::path part_path_;
   platform::OutputFile output_;  // `OutputFile`, at part_path_
   int rows_in_prefecture_ = 0;
+  // Downloads of the current prefecture that found no host, and the others.
+  int unreachable_in_prefecture_ = 0;
+  int reached_in_prefecture_ = 0;
   JobReport report_;
   std::thread thread_;
 };
