@@ -10,7 +10,10 @@
 // a stop request). A job that could not reach the site, could not write or
 // met an internal error leaves the chosen file as it was; the part file is
 // removed then, except that rows an internal error interrupted are kept in
-// it (JobReport::kept_part_file). Progress reaches the user
+// it (JobReport::kept_part_file). Rows for standard output go there as
+// they come, with no part file. The command line may ask the driver to skip
+// the remaining prefectures once several in a row found no host
+// (JobRequest::give_up_after_unreachable). Progress reaches the user
 // interface only through the four Sync* calls, each of which runs a
 // JobCallbacks method on the UI thread and waits for it.
 //
