@@ -102,7 +102,10 @@ FileFailure OutputFile::Write(std::string_view bytes) {
     DWORD written = 0;
     if (WriteFile(AsHandle(handle_), bytes.data(), chunk, &written, nullptr) == 0) {
       const DWORD error = GetLastError();
-      reader_gone_ = error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE;
+      // Windows says ERROR_NO_DATA for a pipe whose reader closed it, Wine
+      // ERROR_PIPE_NOT_CONNECTED.
+      reader_gone_ =
+          error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED;
       return Reason(error);
     }
     if (written == 0)
