@@ -554,7 +554,7 @@ class Progress(CliCase):
         import struct
         import termios
         import unicodedata
-        columns = 40
+        columns = 41  # a wide character that does not fit may leave one column empty
         controller, terminal = pty.openpty()
         fcntl.ioctl(terminal, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
         process = subprocess.Popen(self.command(["--bank", "mizuho", "--pref", "01,13", "-o",
@@ -578,8 +578,9 @@ class Progress(CliCase):
         self.assertGreaterEqual(len(draws), 14, "redrawn for every record")
         widths = [sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in d)
                   for d in draws]
+        # The last column stays empty: some terminals wrap when it is written.
         self.assertLessEqual(max(widths), columns - 1, draws)
-        self.assertEqual(max(widths), columns - 1, "as much as fits is shown")
+        self.assertGreaterEqual(min(widths), columns - 2, "as much as fits is shown")
 
 
 class Documentation(CliCase):
