@@ -584,7 +584,7 @@ class Progress(CliCase):
 
 
 class Documentation(CliCase):
-    def test_help_and_version_tell_what_the_issue_asks(self):
+    def test_help_and_version_tell_the_banks_files_examples_and_build(self):
         run = self.run_tool(["--help"])
         self.assertEqual(run.code, 0)
         help_text = run.stdout.decode("utf-8")
