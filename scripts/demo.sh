@@ -6,9 +6,12 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-scripts/setup.sh >/dev/null
-cmake --preset native-release >/dev/null
-cmake --build --preset native-release --target tenrovel >/dev/null
+# The build takes a minute or more on a small machine: its progress shows.
+echo "== installing what the native build needs"
+scripts/setup.sh native
+echo "== building the command-line tool (build/native-tool)"
+cmake --preset native-tool >/dev/null
+cmake --build --preset native-tool --target tenrovel
 
 demo=build/demo
 mkdir -p "$demo"
@@ -21,7 +24,7 @@ out="$demo/mizuho-sample.csv"
 echo "== tenrovel --bank mizuho --pref 01,13 (sample data from the bundled simulator at $url)"
 status=0
 TENROVEL_MIZUHO_URL="$url" TENROVEL_DELAY_SCALE=0 \
-  build/native-release/src/app/cli/tenrovel --bank mizuho --pref 01,13 -o "$out" --force || status=$?
+  build/native-tool/src/app/cli/tenrovel --bank mizuho --pref 01,13 -o "$out" --force || status=$?
 echo "== exit code $status; the first rows of $out (CP932, shown as UTF-8):"
 # head reads the file and iconv reads head to its end: no writer meets a
 # closed pipe, so pipefail never sees SIGPIPE.

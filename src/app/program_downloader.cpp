@@ -4,13 +4,13 @@
 
 namespace tenrovel::app {
 
-job::Downloader ProgramDownloader() {
-  return
-      [](const std::string& url, const std::filesystem::path& path, const std::atomic<bool>* stop) {
-        platform::DownloadOptions options;
-        options.stop = stop;
-        return platform::HttpGetToFile(url, path, options);
-      };
+job::Downloader ProgramDownloader(const platform::DownloadOptions& options) {
+  return [options](const std::string& url, const std::filesystem::path& path,
+                   const std::atomic<bool>* stop) {
+    platform::DownloadOptions with_stop = options;
+    with_stop.stop = stop;
+    return platform::HttpGetToFile(url, path, with_stop);
+  };
 }
 
 }  // namespace tenrovel::app

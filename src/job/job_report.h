@@ -33,6 +33,11 @@ struct JobReport {
   // system's reason). Either way the chosen file was left as it was.
   std::optional<std::string> create_error;
   std::optional<std::string> write_error;
+  // The reader of standard output went away (the rows' pipe was closed).
+  bool reader_gone = false;
+  // CP932 names of the prefectures skipped once the host could not be
+  // reached for JobRequest::give_up_after_unreachable prefectures in a row.
+  std::vector<std::string> not_tried;
   // The rows are in this part file beside the chosen one, which was left as
   // it was: moving it over the chosen file failed (`replace_error` says why),
   // or an internal error stopped the job.

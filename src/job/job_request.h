@@ -27,6 +27,10 @@ using SourceEntry = std::function<void(SourceContext& context, const std::string
 using Downloader = std::function<platform::DownloadResult(
     const std::string& url, const std::filesystem::path& path, const std::atomic<bool>* stop)>;
 
+// The bytes of the output file: code page 932 as the window writes them, or
+// the same rows as UTF-8 after a byte order mark.
+enum class OutputEncoding { kCp932, kUtf8 };
+
 struct JobRequest {
   BankFacts bank;
   SourceEntry source;                            // the bank's
@@ -35,6 +39,14 @@ struct JobRequest {
   std::filesystem::path temp_path;  // the job's "tmp.dat"
   SiteConfig sites;
   Downloader download;
+  // After this many prefectures in a row whose host could not be reached at
+  // all (refused, name not found) the job skips the rest, rather than wait
+  // for each of up to 47; 0: every prefecture is tried (the window).
+  int give_up_after_unreachable = 0;
+  // The rows go to standard output as they come: there is no part file and
+  // nothing to replace; `output_path` only names it in messages.
+  bool to_standard_output = false;
+  OutputEncoding encoding = OutputEncoding::kCp932;
 };
 
 }  // namespace tenrovel::job

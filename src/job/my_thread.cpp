@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "job/prefectures.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 
 namespace tenrovel::job {
@@ -14,6 +15,7 @@ namespace tenrovel::job {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 // How often a pause looks at the stop request.
 constexpr std::chrono::milliseconds kPauseSlice{20};
 
@@ -67,6 +69,7 @@ void TMyThread::Execute() {
     RunJob();
   } catch (const OutputWriteError& error) {
     report_.write_error = error.what();
+    report_.reader_gone = output_.ReaderGone();
   } catch (const std::exception& error) {
     RecordEscapedError(error.what());
   } catch (...) {
@@ -86,6 +89,8 @@ void TMyThread::SettleOutputFile(bool stopped_by_request) {
     return;
   if (output_.IsOpen())
     (void)output_.Close();  // after an exception; the rows are on disk already
+  if (request_.to_standard_output)
+    return;
   const bool rows = fields_.RowWritten == kRowsWritten;
   const bool unreachable = !rows && download_failed_ && !stopped_by_request;
   if (report_.write_error || unreachable || (report_.escaped_error && !rows)) {
@@ -109,11 +114,16 @@ void TMyThread::RecordEscapedError(const std::string& message) {
 }
 
 void TMyThread::RunJob() {
-  if (const platform::FileFailure failure = output_.Create(part_path_, request_.output_path)) {
-    report_.create_error = *failure;
+  const platform::FileFailure opened = request_.to_standard_output
+                                           ? output_.OpenStandardOutput()
+                                           : output_.Create(part_path_, request_.output_path);
+  if (opened) {
+    report_.create_error = *opened;
     fields_.OutputOpenFailed = true;
     return;
   }
+  if (request_.encoding == OutputEncoding::kUtf8)
+    WriteBytes(kUtf8ByteOrderMark);
   WriteLine(request_.bank.header_row);
 
   // A source that keeps its download downloads only when the file is absent,
@@ -125,14 +135,21 @@ void TMyThread::RunJob() {
   if (pref_count > 0) {
     fields_.PrefCount = static_cast<int>(pref_count);
     SyncInitProgress();
+    int no_host_in_a_row = 0;
     for (std::size_t i = 0; i < kPrefectureCount; ++i) {
       if (!request_.checked[i])
         continue;
+      const int limit = request_.give_up_after_unreachable;
+      if (limit > 0 && no_host_in_a_row >= limit) {
+        report_.not_tried.push_back(PrefectureNames()[i]);
+        continue;
+      }
       SyncStepProgress();
       fields_.CurrentPrefName = PrefectureNames()[i];
       RunSource(i);
       if (Terminated())
         break;
+      no_host_in_a_row = PrefectureFoundNoHost() ? no_host_in_a_row + 1 : 0;
     }
   }
   if (const platform::FileFailure failure = output_.Close())
@@ -143,6 +160,8 @@ void TMyThread::RunSource(std::size_t prefecture_index) {
   fields_.PrefItemTotal = 0;
   fields_.PrefItemDone = 0;
   rows_in_prefecture_ = 0;
+  unreachable_in_prefecture_ = 0;
+  reached_in_prefecture_ = 0;
   const std::string arg = request_.bank.argument == SourceArgument::kPrefectureName
                               ? fields_.CurrentPrefName
                               : PrefectureCode(prefecture_index);
@@ -150,6 +169,10 @@ void TMyThread::RunSource(std::size_t prefecture_index) {
   if (rows_in_prefecture_ < fields_.PrefItemTotal)
     report_.shortfalls.push_back(
         {fields_.CurrentPrefName, rows_in_prefecture_, fields_.PrefItemTotal});
+}
+
+bool TMyThread::PrefectureFoundNoHost() const {
+  return unreachable_in_prefecture_ > 0 && reached_in_prefecture_ == 0;
 }
 
 void TMyThread::WriteRow(std::string_view row) {
@@ -162,14 +185,23 @@ void TMyThread::WriteRow(std::string_view row) {
 }
 
 void TMyThread::WriteLine(std::string_view line) {
-  std::string bytes(line);
+  std::string bytes =
+      request_.encoding == OutputEncoding::kUtf8 ? platform::Cp932ToUtf8(line) : std::string(line);
   bytes += kLineEnd;
+  WriteBytes(bytes);
+}
+
+void TMyThread::WriteBytes(std::string_view bytes) {
   if (const platform::FileFailure failure = output_.Write(bytes))
     throw OutputWriteError(*failure);
 }
 
 bool TMyThread::DownloadToFile(const std::string& url, const std::filesystem::path& path) {
   const platform::DownloadResult outcome = request_.download(url, path, &stop_);
+  if (platform::HostUnreachable(outcome))
+    ++unreachable_in_prefecture_;
+  else
+    ++reached_in_prefecture_;
   if (!outcome.ok && !Terminated()) {
     download_failed_ = true;
     report_.download_failures.push_back({fields_.CurrentPrefName, url, outcome.error});

@@ -10,7 +10,10 @@
 // a stop request). A job that could not reach the site, could not write or
 // met an internal error leaves the chosen file as it was; the part file is
 // removed then, except that rows an internal error interrupted are kept in
-// it (JobReport::kept_part_file). Progress reaches the user
+// it (JobReport::kept_part_file). Rows for standard output go there as
+// they come, with no part file. The command line may ask the driver to skip
+// the remaining prefectures once several in a row found no host
+// (JobRequest::give_up_after_unreachable). Progress reaches the user
 // interface only through the four Sync* calls, each of which runs a
 // JobCallbacks method on the UI thread and waits for it.
 //
@@ -85,8 +88,11 @@ class TMyThread final : public SourceContext {
   // The job driver.
   void RunJob();
   void RunSource(std::size_t prefecture_index);
+  // Whether the prefecture just run met only hosts that could not be reached.
+  bool PrefectureFoundNoHost() const;
   // Throws when the write fails.
   void WriteLine(std::string_view line);
+  void WriteBytes(std::string_view bytes);
   // Moves the part file over the chosen file, or removes or keeps it.
   void SettleOutputFile(bool stopped_by_request);
   void RecordEscapedError(const std::string& message);
@@ -104,6 +110,9 @@ class TMyThread final : public SourceContext {
   const std::filesystem::path part_path_;
   platform::OutputFile output_;  // `OutputFile`, at part_path_
   int rows_in_prefecture_ = 0;
+  // Downloads of the current prefecture that found no host, and the others.
+  int unreachable_in_prefecture_ = 0;
+  int reached_in_prefecture_ = 0;
   JobReport report_;
   std::thread thread_;
 };

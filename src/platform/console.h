@@ -16,6 +16,9 @@ namespace tenrovel::platform {
 std::vector<std::string> CommandLineUtf8(int argc, char** argv);
 
 bool StderrIsTerminal();
+// The width in columns of the terminal that standard error shows on; 0 when
+// it is none or the system does not say.
+int StderrColumns();
 // Writes UTF-8 text to standard error (to a Windows console as wide text).
 void WriteStderr(std::string_view utf8);
 // Writes UTF-8 text to standard output, bytes unchanged.

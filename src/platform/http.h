@@ -59,6 +59,8 @@ struct DownloadResult {
   // "cancelled", "HTTP 404", "cannot connect", "stalled",
   // "body shorter than Content-Length", ...
   std::string error;
+  // The final response's status once one came (0 when none did).
+  int http_status = 0;
 };
 
 // The reasons that callers may want to tell apart; other failures carry the
@@ -66,11 +68,22 @@ struct DownloadResult {
 inline constexpr const char* kDownloadCancelled = "cancelled";
 inline constexpr const char* kDownloadStalled = "stalled";
 inline constexpr const char* kDownloadCannotConnect = "cannot connect";
+inline constexpr const char* kDownloadHostNotFound = "host not found";
 inline constexpr const char* kDownloadShortBody = "body shorter than Content-Length";
 inline constexpr const char* kDownloadBrokenBody = "transfer broke off";
 inline constexpr const char* kDownloadTooLarge = "answer larger than 64 MB";
 
 // GET `url` (ASCII, http or https) and store its body in `destination`.
+// Whether a failure means that no connection to the host could be made at
+// all: it refused, or its name was not found.
+inline bool HostUnreachable(const DownloadResult& result) {
+  return !result.ok &&
+         (result.error == kDownloadCannotConnect || result.error == kDownloadHostNotFound);
+}
+
+// The HTTP library and its version, for --version: "libcurl 7.88.1" or "WinINet".
+std::string HttpLibraryVersion();
+
 DownloadResult HttpGetToFile(const std::string& url, const std::filesystem::path& destination,
                              const DownloadOptions& options = {});
 

@@ -40,15 +40,22 @@ class OutputFile {
   // Creates `path`, or truncates it. A new file on POSIX takes the access
   // mode of `mode_from` when that file exists.
   FileFailure Create(const std::filesystem::path& path, const std::filesystem::path& mode_from);
+  // Writes to (a duplicate of) standard output instead of a file: for
+  // "-o -". Close then closes the duplicate only and forces nothing to disk.
+  FileFailure OpenStandardOutput();
   // Writes all of `bytes` at once, unbuffered.
   FileFailure Write(std::string_view bytes);
   // Forces the content to disk and closes the file.
   FileFailure Close();
   bool IsOpen() const;
+  // Whether a write failed because the reader of a pipe went away.
+  bool ReaderGone() const { return reader_gone_; }
 
  private:
   // A file descriptor on POSIX, a HANDLE on Windows.
   std::intptr_t handle_;
+  bool stream_ = false;  // standard output, not a file of ours
+  bool reader_gone_ = false;
 };
 
 }  // namespace tenrovel::platform

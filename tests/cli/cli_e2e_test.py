@@ -19,6 +19,7 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.parse
 import urllib.request
 
 ARGS = None
@@ -145,14 +146,6 @@ class Usage(CliCase):
         self.assertEqual(run.code, 0)
         lines = run.stdout.decode("utf-8").splitlines()
         self.assertEqual((len(lines), lines[0], lines[46]), (47, "01 北海道 hokkaido", "47 沖縄県 okinawa"))
-
-    def test_help_and_version(self):
-        run = self.run_tool(["--help"])
-        self.assertEqual(run.code, 0)
-        self.assertIn(b"--bank", run.stdout)
-        run = self.run_tool(["--version"])
-        self.assertEqual(run.code, 0)
-        self.assertTrue(run.stdout.startswith(b"tenrovel "))
 
     def test_existing_output_is_refused_without_force(self):
         path = os.path.join(self.work, "out.csv")
@@ -303,16 +296,16 @@ class MizuhoJobs(CliCase):
                 + "&kind=stall&before_headers=1&seconds=30")
         log_path = os.path.join(self.folder, "stderr.txt")
         with open(log_path, "wb") as log:
+            before = len(requested_targets(MIZUHO_PATH))
             process = subprocess.Popen(
                 self.command(["--bank", "mizuho", "--pref", "13", "-o", "out.csv"]),
                 cwd=self.work, env=self.env(), stderr=log)
             deadline = time.time() + 30
             while time.time() < deadline:
-                with open(log_path, "rb") as f:
-                    if "10/12".encode() in f.read():
-                        break
+                if any("start=11" in t for t in requested_targets(MIZUHO_PATH)[before:]):
+                    break
                 time.sleep(0.1)
-            time.sleep(0.5)  # the request for the second answer is under way
+            time.sleep(0.3)  # the request for the second answer is under way
             started = time.time()
             process.send_signal(signal.SIGINT)
             code = process.wait(timeout=10)
@@ -370,6 +363,239 @@ class MizuhoJobs(CliCase):
         process.send_signal(signal.SIGHUP)
         self.assertEqual(process.wait(timeout=10), 2)
         self.assertEqual(len(self.assert_rows(Run(0, b"", "", self.work).file("out.csv"), 18)), 3)
+
+
+def mizuho_fault(query, **params):
+    control("/control/fault?path=" + urllib.request.quote(MIZUHO_PATH + "?" + query) + "&" +
+            urllib.parse.urlencode(params))
+
+
+def serve_once(port_file_url):
+    """A host that answers one request (passing it on to the simulator) and
+    then refuses every connection: its listening socket is closed."""
+    import socket
+    import threading
+    server = socket.socket()
+    server.bind(("127.0.0.1", 0))
+    server.listen(1)
+
+    def answer():
+        connection, _ = server.accept()
+        server.close()
+        request = b""
+        while b"\r\n\r\n" not in request:
+            request += connection.recv(4096)
+        target = request.split(b" ")[1].decode("ascii")
+        with urllib.request.urlopen(port_file_url + target, timeout=10) as response:
+            body = response.read()
+        connection.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\nConnection: close\r\n\r\n"
+                           % len(body) + body)
+        connection.close()
+    thread = threading.Thread(target=answer, daemon=True)
+    thread.start()
+    return "http://127.0.0.1:%d" % server.getsockname()[1], thread
+
+
+def unanswered_port():
+    """A port whose backlog is full: a connection is never made, nor refused."""
+    import socket
+    server = socket.socket()
+    server.bind(("127.0.0.1", 0))
+    server.listen(0)
+    port = server.getsockname()[1]
+    fillers = []
+    for _ in range(3):
+        filler = socket.socket()
+        filler.setblocking(False)
+        filler.connect_ex(("127.0.0.1", port))
+        fillers.append(filler)
+    return port, [server] + fillers
+
+
+class Network(CliCase):
+    def test_timeouts_are_the_options_values(self):
+        port, sockets = unanswered_port()
+        self.addCleanup(lambda: [s.close() for s in sockets])
+        cases = [  # name, option, site, fault to arm, reason told
+            ("connect", "--connect-timeout", "http://127.0.0.1:%d" % port, None,
+             "connection timed out"),
+            ("stall", "--timeout", None, dict(kind="stall", before_headers=1, seconds=30), "stalled"),
+        ]
+        for name, option, site, fault, reason in cases:
+            with self.subTest(name):
+                if fault:
+                    mizuho_fault("kencode=01", **fault)
+                env = {"TENROVEL_MIZUHO_URL": site} if site else {}
+                # The defaults (30 s, 60 s) would run into the subprocess timeout.
+                run = self.run_tool(["--bank", "mizuho", "--pref", "01", "-o", "out.csv",
+                                     option, "1.5"], timeout=20, **env)
+                self.assertEqual(run.code, 3, run.stderr)
+                self.assertIn("download failed (北海道): ", run.stderr)
+                self.assertIn(": " + reason, run.stderr)
+        for bad in ("0", "-1", "x"):
+            self.assertEqual(self.run_tool(["--bank", "mizuho", "--all", "--timeout", bad]).code, 64)
+
+    def test_three_prefectures_in_a_row_without_a_host_end_the_job(self):
+        old = b"old rows\r\n"
+        prefs = ["--pref", "01,02,03,04,05"]
+        refused = "http://127.0.0.1:%d" % closed_port()
+        once, thread = serve_once(simulator_url())
+        cases = [  # name, site, exit code, rows kept (None: the old file), failed, not tried
+            ("refused throughout", refused, 3, None, ["北海道", "青森県", "岩手県"], "宮城県, 秋田県"),
+            ("rows, then refused", once, 4, 2, ["青森県", "岩手県", "宮城県"], "秋田県"),
+        ]
+        for name, site, code, rows, failed, not_tried in cases:
+            with self.subTest(name):
+                with open(os.path.join(self.work, "out.csv"), "wb") as f:
+                    f.write(old)
+                run = self.run_tool(["--bank", "mizuho", "-o", "out.csv", "--force"] + prefs,
+                                    TENROVEL_MIZUHO_URL=site)
+                self.assertEqual(run.code, code, run.stderr)
+                told = [line.split("(")[1].split(")")[0] for line in run.stderr.splitlines()
+                        if "download failed" in line]
+                self.assertEqual(told, failed)
+                self.assertIn("not tried: " + not_tried, run.stderr)
+                data = run.file("out.csv")
+                if rows is None:
+                    self.assertEqual(data, old)
+                else:
+                    self.assertEqual(len(self.assert_rows(data, 18)), 1 + rows)
+                self.assertEqual(os.listdir(self.work), ["out.csv"])
+        thread.join(timeout=10)
+
+
+class StandardOutput(CliCase):
+    def test_rows_go_to_standard_output_and_progress_to_standard_error(self):
+        run = self.run_tool(["--bank", "mizuho", "--pref", "01,13", "-o", "-"])
+        self.assertEqual(run.code, 0, run.stderr)
+        with open(os.path.join(EXPECTED, "mizuho_01_13.csv"), "rb") as f:
+            self.assertEqual(run.stdout, f.read())
+        self.assertIn("東京都 : 12/12件", run.stderr)
+        self.assertIn("wrote 14 rows to standard output", run.stderr)
+        self.assertEqual(os.listdir(self.work), [])
+        self.assert_no_temp_left()
+
+    def test_a_reader_that_goes_away_stops_the_job_silently_with_74(self):
+        # 北海道's answer comes after the reader has taken the header row.
+        mizuho_fault("kencode=01", kind="stall", before_headers=1, seconds=2)
+        before = len(requested_targets(MIZUHO_PATH))
+        process = subprocess.Popen(self.command(["--bank", "mizuho", "--pref", "01,13", "-o", "-"]),
+                                   cwd=self.work, env=self.env(), stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE)
+        self.assertEqual(process.stdout.readline(), MIZUHO_HEADER)
+        process.stdout.close()
+        stderr = process.stderr.read().decode("utf-8", "replace")
+        process.stderr.close()
+        self.assertEqual(process.wait(timeout=30), 74, stderr)
+        self.assertNotIn("cannot write", stderr)
+        self.assertNotIn("wrote", stderr)
+        self.assertEqual([t for t in requested_targets(MIZUHO_PATH)[before:] if "kencode=13" in t],
+                         [], "nothing is asked for after the reader went away")
+        self.assert_no_temp_left()
+
+    def test_an_empty_output_name_is_a_usage_error(self):
+        run = self.run_tool(["--bank", "mizuho", "--pref", "01", "-o", ""])
+        self.assertEqual(run.code, 64, run.stderr)
+        self.assertEqual(os.listdir(self.work), [])
+
+
+class OutputForms(CliCase):
+    def test_utf8_encoding_writes_the_same_rows_after_a_byte_order_mark(self):
+        with open(os.path.join(EXPECTED, "mizuho_01_13.csv"), "rb") as f:
+            cp932 = f.read()
+        for args, expected in ((["--encoding", "UTF-8"], b"\xef\xbb\xbf" +
+                                cp932.decode("cp932").encode("utf-8")),
+                               (["--encoding", "cp932"], cp932), ([], cp932)):
+            with self.subTest(args=args):
+                run = self.run_tool(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv",
+                                     "--force"] + args)
+                self.assertEqual(run.code, 0, run.stderr)
+                self.assertEqual(run.file("out.csv"), expected)
+        self.assertEqual(self.run_tool(["--bank", "mizuho", "--all", "--encoding", "latin1"]).code,
+                         64)
+
+    def test_save_answers_keeps_every_answer_with_its_url_and_status(self):
+        mizuho_fault("kencode=01", kind="status", code=503)
+        before = len(requested_targets(MIZUHO_PATH))
+        run = self.run_tool(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv",
+                             "--save-answers", "answers/new"])
+        self.assertEqual(run.code, 4, run.stderr)
+        folder = os.path.join(self.work, "answers", "new")
+        targets = requested_targets(MIZUHO_PATH)[before:]
+        with open(os.path.join(folder, "answers.txt"), encoding="utf-8") as f:
+            listed = [line.split("\t") for line in f.read().splitlines()]
+        self.assertEqual(listed, [["-", "HTTP 503", simulator_url() + targets[0]],
+                                  ["0002.txt", "200", simulator_url() + targets[1]],
+                                  ["0003.txt", "200", simulator_url() + targets[2]]])
+        self.assertEqual(sorted(os.listdir(folder)), ["0002.txt", "0003.txt", "answers.txt"])
+        for name, target in (("0002.txt", targets[1]), ("0003.txt", targets[2])):
+            with open(os.path.join(folder, name), "rb") as f:
+                self.assertEqual(f.read(), urllib.request.urlopen(simulator_url() + target).read())
+        # A folder that holds something is not mixed with another job's answers.
+        run = self.run_tool(["--bank", "mizuho", "--pref", "01", "-o", "out.csv", "--force",
+                             "--save-answers", "answers/new"])
+        self.assertEqual(run.code, 73, run.stderr)
+        self.assertIn("cannot create answers/new: ", run.stderr)
+
+
+class Progress(CliCase):
+    def test_a_log_gets_one_line_per_prefecture(self):
+        run = self.run_tool(["--bank", "mizuho", "--pref", "01,13", "-o", "out.csv"])
+        self.assertEqual(run.code, 0, run.stderr)
+        self.assertEqual([l for l in run.stderr.splitlines() if "取得中" in l],
+                         ["みずほ銀行店舗 北海道 : 2/2件 取得中", "みずほ銀行店舗 東京都 : 12/12件 取得中"])
+
+    @unittest.skipIf(os.name != "posix", "needs a pseudo-terminal")
+    def test_on_a_terminal_the_line_is_redrawn_within_its_width(self):
+        if ARGS.emulator:
+            self.skipTest("a pseudo-terminal is no Windows console")
+        import fcntl
+        import pty
+        import struct
+        import termios
+        import unicodedata
+        columns = 41  # a wide character that does not fit may leave one column empty
+        controller, terminal = pty.openpty()
+        fcntl.ioctl(terminal, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+        process = subprocess.Popen(self.command(["--bank", "mizuho", "--pref", "01,13", "-o",
+                                                 "out.csv"]),
+                                   cwd=self.work, env=self.env(), stderr=terminal)
+        os.close(terminal)
+        shown = b""
+        while True:
+            try:
+                chunk = os.read(controller, 4096)
+            except OSError:  # the tool has closed the terminal
+                break
+            if not chunk:
+                break
+            shown += chunk
+        os.close(controller)
+        self.assertEqual(process.wait(timeout=60), 0)
+        text = shown.decode("utf-8")
+        draws = [d.replace("\x1b[K", "") for line in text.split("\n") for d in line.split("\r")]
+        draws = [d for d in draws if d.startswith("[")]
+        self.assertGreaterEqual(len(draws), 14, "redrawn for every record")
+        widths = [sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in d)
+                  for d in draws]
+        # The last column stays empty: some terminals wrap when it is written.
+        self.assertLessEqual(max(widths), columns - 1, draws)
+        self.assertGreaterEqual(min(widths), columns - 2, "as much as fits is shown")
+
+
+class Documentation(CliCase):
+    def test_help_and_version_tell_the_banks_files_examples_and_build(self):
+        run = self.run_tool(["--help"])
+        self.assertEqual(run.code, 0)
+        help_text = run.stdout.decode("utf-8")
+        for fact in ("Usage: tenrovel --bank BANK", "みずほ銀行店舗一覧.csv", "三井住友銀行店舗一覧.csv",
+                     "三菱UFJ銀行店舗一覧.csv", "Examples:", "Exit codes:"):
+            self.assertIn(fact, help_text)
+        run = self.run_tool(["--version"])
+        self.assertEqual(run.code, 0)
+        version = run.stdout.decode("utf-8")
+        self.assertRegex(version, r"^tenrovel \d+\.\d+\.\d+\nbuilt with (GCC|clang) \S.*, " +
+                         ("WinINet" if ARGS.emulator else r"libcurl \d+\.\d+\S*") + "\n$")
 
 
 def smbc_log_since(before):

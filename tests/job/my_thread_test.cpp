@@ -14,6 +14,7 @@
 #include "job/queue_dispatcher.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/http.h"
 #include "platform/output_file.h"
 
 namespace tenrovel::job {
@@ -394,6 +395,68 @@ TEST_F(DriverTest, RecordsPrefecturesWithFewerRowsThanHits) {
   EXPECT_EQ(outcome.report.shortfalls[0].rows_written, 2);
   EXPECT_EQ(outcome.report.shortfalls[0].item_total, 3);
   EXPECT_EQ(outcome.report.rows_written, 5);
+}
+
+TEST_F(DriverTest, GivesUpAfterPrefecturesInARowWhoseHostCouldNotBeReached) {
+  // Per prefecture, the downloads its source makes: "fail" finds no host,
+  // "err" is answered with an error, "ok" succeeds.
+  struct Case {
+    const char* name;
+    int limit;
+    std::vector<std::vector<std::string>> downloads;  // for prefectures 01, 02, ...
+    std::vector<std::string> sources_run;
+    std::size_t not_tried;
+  };
+  const Case cases[] = {
+      {"three in a row", 3, {{"fail"}, {"fail"}, {"fail"}, {"ok"}, {"ok"}}, {"01", "02", "03"}, 2},
+      {"an answer between them",
+       3,
+       {{"fail"}, {"fail"}, {"ok"}, {"fail"}, {"fail"}},
+       {"01", "02", "03", "04", "05"},
+       0},
+      {"reached in the same prefecture",
+       2,
+       {{"fail"}, {"ok", "fail"}, {"fail"}, {"ok"}},
+       {"01", "02", "03", "04"},
+       0},
+      {"an error answer is a reached host",
+       2,
+       {{"fail"}, {"err"}, {"fail"}, {"ok"}},
+       {"01", "02", "03", "04"},
+       0},
+      {"no limit: the window walks all",
+       0,
+       {{"fail"}, {"fail"}, {"fail"}, {"fail"}},
+       {"01", "02", "03", "04"},
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::size_t> prefs;
+    for (std::size_t i = 0; i < c.downloads.size(); ++i)
+      prefs.push_back(i);
+    JobRequest request = Request(prefs);
+    request.give_up_after_unreachable = c.limit;
+    request.download = [](const std::string& url, const fs::path&, const std::atomic<bool>*) {
+      if (url.ends_with("fail"))
+        return platform::DownloadResult{false, platform::kDownloadHostNotFound};
+      if (url.ends_with("err"))
+        return platform::DownloadResult{false, "HTTP 500"};
+      return platform::DownloadResult{true, ""};
+    };
+    std::vector<std::string> sources_run;
+    request.source = [&](SourceContext& worker, const std::string& code) {
+      sources_run.push_back(code);
+      for (const std::string& what : c.downloads.at(std::stoul(code) - 1))
+        worker.DownloadToFile("https://a/" + what, worker.TempFilePath());
+    };
+    const Outcome outcome = Run(std::move(request));
+    EXPECT_EQ(sources_run, c.sources_run);
+    ASSERT_EQ(outcome.report.not_tried.size(), c.not_tried);
+    for (std::size_t k = 0; k < c.not_tried; ++k)
+      EXPECT_EQ(outcome.report.not_tried[k], Pref(c.sources_run.size() + k));
+    EXPECT_EQ(outcome.row_written, kSiteUnreachable) << "giving up is no cancel";
+  }
 }
 
 TEST_F(DriverTest, PausesLastTheirScaledTimeAndEndOnAStopRequest) {

@@ -1,10 +1,13 @@
 #include "app/cli/cli_job.h"
 
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <filesystem>
 
 #include "app/bank_table.h"
+#include "app/cli/answer_archive.h"
+#include "app/cli/cli_outcome.h"
 #include "app/cli/cli_progress.h"
 #include "app/cli/exit_codes.h"
 #include "app/output_path.h"
@@ -12,7 +15,6 @@
 #include "app/site_config_loader.h"
 #include "job/my_thread.h"
 #include "job/queue_dispatcher.h"
-#include "platform/codepage.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/output_file.h"
@@ -24,98 +26,18 @@ namespace fs = std::filesystem;
 namespace {
 
 std::atomic<bool> g_interrupted{false};
-
-void Say(const std::string& utf8) {
-  platform::WriteStderr("tenrovel: " + utf8 + "\n");
-}
+// Prefectures in a row whose host could not be reached before the tool gives
+// up on the rest: a site that is down would otherwise take each of up to 47
+// prefectures its own wait.
+constexpr int kGiveUpAfterUnreachable = 3;
 
 fs::path PathFromUtf8(const std::string& utf8) {
   const std::u8string u8(utf8.begin(), utf8.end());
   return fs::path(u8);
 }
 
-std::string PathToUtf8(const fs::path& path) {
-  const std::u8string u8 = path.u8string();
-  return std::string(u8.begin(), u8.end());
-}
-
-// Failed downloads were told as they happened; the rest is for -q to silence.
-void PrintSummary(const job::JobReport& report, bool quiet) {
-  if (report.escaped_error)
-    Say("error: " + *report.escaped_error);
-  if (quiet)
-    return;
-  for (const auto& shortfall : report.shortfalls) {
-    Say(platform::Cp932ToUtf8(shortfall.prefecture) + ": " +
-        std::to_string(shortfall.rows_written) + " rows of " +
-        std::to_string(shortfall.item_total) + " hits");
-  }
-}
-
-// The exit code when several outcomes meet, the gravest first; also tells
-// what happened to the file.
-int EndOfJob(const job::TMyThread& worker, const fs::path& output, bool interrupted) {
-  const job::JobReport& report = worker.Report();
-  const std::string file = PathToUtf8(output);
-  if (worker.Fields().OutputOpenFailed) {
-    Say("cannot create " + file + ": " + report.create_error.value_or("unknown reason"));
-    return kExitCannotCreate;
-  }
-  const std::string kept =
-      report.kept_part_file ? "; the rows are kept in " + PathToUtf8(*report.kept_part_file) : "";
-  if (report.escaped_error) {
-    Say("an internal error stopped the job" + kept + " (please report it)");
-    return kExitInternal;
-  }
-  if (report.write_error) {
-    Say("cannot write " + file + ": " + *report.write_error);
-    return kExitIoError;
-  }
-  if (report.replace_error) {
-    Say("cannot replace " + file + ": " + *report.replace_error + kept);
-    return kExitIoError;
-  }
-  if (interrupted)
-    return kExitCancelled;
-  const bool rows = worker.Fields().RowWritten == job::kRowsWritten;
-  if (rows && !job::PrefecturesWithFailedDownloads(report).empty())
-    return kExitPartial;
-  if (rows)
-    return kExitRowsWritten;
-  if (worker.DownloadFailed())
-    return kExitUnreachable;
-  return kExitNothingFound;
-}
-
-// What a job that ran to an outcome did, in one line.
-void SayOutcome(int code, const job::TMyThread& worker, const fs::path& output) {
-  const std::string file = PathToUtf8(output);
-  const std::string rows = std::to_string(worker.Report().rows_written);
-  const std::string prefectures = std::to_string(worker.Fields().PrefCount);
-  switch (code) {
-    case kExitRowsWritten:
-      Say("wrote " + rows + " rows to " + file + " (" + prefectures + " prefectures)");
-      break;
-    case kExitPartial: {
-      std::string failed;
-      for (const std::string& name : job::PrefecturesWithFailedDownloads(worker.Report()))
-        failed += (failed.empty() ? "" : ", ") + platform::Cp932ToUtf8(name);
-      Say("wrote " + rows + " rows to " + file + " (" + prefectures +
-          " prefectures); not fetched: " + failed);
-      break;
-    }
-    case kExitCancelled:
-      Say("cancelled: " + rows + " rows kept in " + file);
-      break;
-    case kExitUnreachable:
-      Say("the site could not be reached; " + file + " was not changed");
-      break;
-    case kExitNothingFound:
-      Say("nothing found; " + file + " holds the header row");
-      break;
-    default:  // errors were told as they were found
-      break;
-  }
+std::chrono::milliseconds ToMilliseconds(double seconds) {
+  return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
 }
 
 }  // namespace
@@ -135,10 +57,14 @@ int RunCliJob(const CliOptions& options) {
     return kExitConfig;
   }
 
+  const bool to_stdout = options.output_utf8 == kStandardOutputName;
   const fs::path output = options.output_utf8.empty()
                               ? app::PathFromCp932(app::DefaultOutputFileName(bank.facts))
                               : PathFromUtf8(options.output_utf8);
-  if (platform::FileExists(output)) {
+  const std::string shown = to_stdout ? "standard output" : PathToUtf8(output);
+  if (to_stdout) {
+    // Nothing to replace: the rows go out as they come.
+  } else if (platform::FileExists(output)) {
     if (!options.force) {
       Say(PathToUtf8(output) + " exists; use --force to replace it");
       return kExitCannotCreate;
@@ -151,6 +77,16 @@ int RunCliJob(const CliOptions& options) {
   } else if (platform::FolderExists(output)) {
     Say(PathToUtf8(output) + " is a folder");
     return kExitCannotCreate;
+  }
+
+  std::optional<AnswerArchive> archive;
+  if (!options.save_answers_utf8.empty()) {
+    const fs::path folder = PathFromUtf8(options.save_answers_utf8);
+    if (const auto problem = AnswerArchive::Prepare(folder)) {
+      Say("cannot create " + options.save_answers_utf8 + ": " + *problem);
+      return kExitCannotCreate;
+    }
+    archive.emplace(folder);
   }
 
   // The temporary download file lives in a folder of its own for this job.
@@ -169,7 +105,15 @@ int RunCliJob(const CliOptions& options) {
   request.output_path = output;
   request.temp_path = temp_folder->path() / "tmp.dat";
   request.sites = sites;
-  request.download = app::ProgramDownloader();
+  platform::DownloadOptions download_options;
+  download_options.connect_timeout = ToMilliseconds(options.connect_timeout_seconds);
+  download_options.stall_timeout = ToMilliseconds(options.stall_timeout_seconds);
+  request.download = app::ProgramDownloader(download_options);
+  if (archive)
+    request.download = archive->Wrap(std::move(request.download));
+  request.give_up_after_unreachable = kGiveUpAfterUnreachable;
+  request.to_standard_output = to_stdout;
+  request.encoding = options.encoding;
 
   platform::InstallInterruptFlag(&g_interrupted);
   job::QueueDispatcher dispatcher;
@@ -187,10 +131,14 @@ int RunCliJob(const CliOptions& options) {
                       });
   worker.WaitFor();
 
-  PrintSummary(worker.Report(), options.quiet);
-  const int code = EndOfJob(worker, output, g_interrupted);
+  PrintSummary(worker, options.quiet);
+  if (archive) {
+    if (const auto problem = archive->Problem())
+      Say("not every answer could be saved in " + options.save_answers_utf8 + ": " + *problem);
+  }
+  const int code = EndOfJob(worker, shown, g_interrupted);
   if (!options.quiet)
-    SayOutcome(code, worker, output);
+    SayOutcome(code, worker, shown);
   return code;
 }
 

@@ -1,5 +1,5 @@
 // The command line of the tool:
-//   tenrovel --bank KEY (--pref NAME_OR_CODE ... | --all) [-o OUT.csv] [--force]
+//   tenrovel --bank KEY (--pref NAME_OR_CODE ... | --all) [-o OUT.csv|-] [OPTIONS]
 // where KEY is a bank's key from the bank table (mizuho, smbc, mufg).
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "job/job_request.h"
 #include "job/prefectures.h"
 
 namespace tenrovel::cli {
@@ -15,10 +16,17 @@ namespace tenrovel::cli {
 struct CliOptions {
   std::size_t bank = 0;                               // an index into the bank table
   std::array<bool, job::kPrefectureCount> checked{};  // in list order
-  std::string output_utf8;  // empty: the proposed name in the current folder
+  std::string output_utf8;  // empty: the proposed name in the current folder; "-": stdout
   bool force = false;
   bool quiet = false;  // no progress and no summary; errors still show
+  double connect_timeout_seconds = 30;
+  double stall_timeout_seconds = 60;  // the longest wait for the next byte
+  job::OutputEncoding encoding = job::OutputEncoding::kCp932;
+  std::string save_answers_utf8;  // a folder that keeps every answer; empty: none
 };
+
+// "-o -": the rows go to standard output.
+inline constexpr char kStandardOutputName[] = "-";
 
 struct ParseOutcome {
   std::optional<CliOptions> options;  // set when a job is to run

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/cli/terminal_width.h"
 #include "job/my_thread.h"
 #include "job/status_line.h"
 #include "platform/codepage.h"
@@ -19,6 +20,7 @@ void CliProgress::OnInitProgress(job::TMyThread& worker) {
 
 void CliProgress::OnStepProgress(job::TMyThread& worker) {
   TellNewFailures(worker);
+  EndPrefecture();
   if (position_ < maximum_)
     ++position_;
 }
@@ -30,6 +32,7 @@ void CliProgress::OnShowItemStatus(job::TMyThread& worker) {
 
 void CliProgress::OnFinishJob(job::TMyThread& worker) {
   TellNewFailures(worker);
+  EndPrefecture();
   EndProgressLine();
   finished_ = true;
 }
@@ -57,23 +60,31 @@ void CliProgress::EndProgressLine() {
     last_line_.clear();
 }
 
+void CliProgress::EndPrefecture() {
+  // A log gets the last state of each prefecture, not a line per record.
+  if (!terminal_ && !quiet_ && !last_line_.empty())
+    platform::WriteStderr(last_line_ + "\n");
+  if (!terminal_)
+    last_line_.clear();
+}
+
 void CliProgress::Show(const std::string& status_utf8) {
   if (quiet_)
     return;
-  if (!terminal_) {
-    if (status_utf8 != last_line_)
-      platform::WriteStderr(status_utf8 + "\n");
-    last_line_ = status_utf8;
-    return;
-  }
-  constexpr int kBarWidth = 20;
-  const int filled = maximum_ > 0 ? position_ * kBarWidth / maximum_ : 0;
-  std::string line = "\r[" + std::string(static_cast<std::size_t>(filled), '#') +
-                     std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') + "] " +
-                     std::to_string(position_) + "/" + std::to_string(maximum_) + " " +
-                     status_utf8 + "\x1b[K";
-  platform::WriteStderr(line);
   last_line_ = status_utf8;
+  if (!terminal_)
+    return;
+  constexpr int kBarWidth = 20;
+  constexpr int kUnknownColumns = 80;
+  const int filled = maximum_ > 0 ? position_ * kBarWidth / maximum_ : 0;
+  const std::string line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
+                           std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') + "] " +
+                           std::to_string(position_) + "/" + std::to_string(maximum_) + " " +
+                           status_utf8;
+  const int columns = platform::StderrColumns();
+  // The last column stays empty: some terminals wrap as soon as it is written.
+  const std::string fitted = FitToWidth(line, (columns > 0 ? columns : kUnknownColumns) - 1);
+  platform::WriteStderr("\r" + fitted + "\x1b[K");
 }
 
 }  // namespace tenrovel::cli

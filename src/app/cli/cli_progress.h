@@ -1,6 +1,6 @@
 // The tool's progress on standard error: the status line of the job in
-// UTF-8, redrawn in place with a progress bar on a terminal, one line per
-// change otherwise.
+// UTF-8, redrawn in place with a progress bar on a terminal (cut to its
+// width), otherwise one line per prefecture with its last state.
 #pragma once
 
 #include <string>
@@ -28,6 +28,8 @@ class CliProgress final : public job::JobCallbacks {
   void TellNewFailures(const job::TMyThread& worker);
   // On a terminal: the next output begins on a line of its own.
   void EndProgressLine();
+  // Not on a terminal: the prefecture's last status line.
+  void EndPrefecture();
 
   const std::string bank_caption_;
   const bool terminal_;

@@ -1,6 +1,7 @@
 // platform/console.h on POSIX: arguments and output as the bytes they are,
 // SIGINT and SIGTERM turned into the interrupt flag.
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,13 @@ std::vector<std::string> CommandLineUtf8(int argc, char** argv) {
 
 bool StderrIsTerminal() {
   return ::isatty(STDERR_FILENO) == 1;
+}
+
+int StderrColumns() {
+  struct winsize size {};
+  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0)
+    return 0;
+  return size.ws_col;
 }
 
 namespace {

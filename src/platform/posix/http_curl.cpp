@@ -191,7 +191,7 @@ DownloadResult Explain(CURLcode code, CURL* easy, const Transfer& transfer) {
     case CURLE_COULDNT_CONNECT:
       return Failure(kDownloadCannotConnect);
     case CURLE_COULDNT_RESOLVE_HOST:
-      return Failure("host not found");
+      return Failure(kDownloadHostNotFound);
     case CURLE_OPERATION_TIMEDOUT:
       return Failure("connection timed out");
     case CURLE_PARTIAL_FILE: {
@@ -217,6 +217,11 @@ DownloadResult Explain(CURLcode code, CURL* easy, const Transfer& transfer) {
 }
 
 }  // namespace
+
+std::string HttpLibraryVersion() {
+  const curl_version_info_data* const info = curl_version_info(CURLVERSION_NOW);
+  return std::string("libcurl ") + (info != nullptr ? info->version : "?");
+}
 
 DownloadResult HttpGetToFile(const std::string& url, const fs::path& destination,
                              const DownloadOptions& options) {
@@ -309,7 +314,7 @@ DownloadResult HttpGetToFile(const std::string& url, const fs::path& destination
 
   if (!file.Commit())
     return Failure("cannot replace the file");
-  return {true, {}};
+  return {true, {}, static_cast<int>(status)};
 }
 
 }  // namespace tenrovel::platform

@@ -58,10 +58,22 @@ FileFailure OutputFile::Create(const fs::path& path, const fs::path& mode_from) 
   if (fd < 0)
     return Reason(errno);
   handle_ = fd;
+  stream_ = false;
   // The replaced file keeps its access mode; failing that is no reason to stop.
   struct stat existing {};
   if (::stat(mode_from.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
     (void)::fchmod(fd, existing.st_mode & 07777);
+  return std::nullopt;
+}
+
+FileFailure OutputFile::OpenStandardOutput() {
+  if (IsOpen())
+    Close();
+  const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0)
+    return Reason(errno);
+  handle_ = fd;
+  stream_ = true;
   return std::nullopt;
 }
 
@@ -72,8 +84,10 @@ FileFailure OutputFile::Write(std::string_view bytes) {
     const ssize_t n = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR)
       continue;
-    if (n < 0)
+    if (n < 0) {
+      reader_gone_ = errno == EPIPE;
       return Reason(errno);
+    }
     if (n == 0)
       return Reason(EIO);
     bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -86,7 +100,7 @@ FileFailure OutputFile::Close() {
     return std::nullopt;
   const int fd = static_cast<int>(handle_);
   handle_ = kClosed;
-  const int sync_error = ::fsync(fd) == 0 ? 0 : errno;
+  const int sync_error = stream_ || ::fsync(fd) == 0 ? 0 : errno;
   const int close_error = ::close(fd) == 0 ? 0 : errno;
   // fsync is not supported everywhere (some pipes and special files).
   if (sync_error != 0 && sync_error != EINVAL && sync_error != EROFS)

@@ -78,6 +78,13 @@ bool StderrIsTerminal() {
   return IsConsole(GetStdHandle(STD_ERROR_HANDLE));
 }
 
+int StderrColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info) == 0)
+    return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 void WriteStderr(std::string_view utf8) {
   Write(STD_ERROR_HANDLE, utf8, true);
 }

@@ -270,7 +270,7 @@ std::string DescribeError(DWORD error) {
     case ERROR_INTERNET_CANNOT_CONNECT:
       return kDownloadCannotConnect;
     case ERROR_INTERNET_NAME_NOT_RESOLVED:
-      return "host not found";
+      return kDownloadHostNotFound;
     case ERROR_INTERNET_TIMEOUT:
       return "connection timed out";
     case ERROR_INTERNET_INVALID_URL:
@@ -367,6 +367,9 @@ class Download {
     return {true, {}};
   }
 
+  // The final response's status, once Run has succeeded.
+  int Status() const { return status_; }
+
  private:
   enum class Wait { kCompleted, kStopped, kTimedOut };
 
@@ -447,6 +450,7 @@ class Download {
       return Failure("no HTTP response");
     if (status >= 400)
       return Failure("HTTP " + std::to_string(status));
+    status_ = static_cast<int>(status);
     return {true, {}};
   }
 
@@ -557,9 +561,14 @@ class Download {
   const DWORD_PTR context_;
   InternetHandle session_;
   InternetHandle request_;
+  int status_ = 0;
 };
 
 }  // namespace
+
+std::string HttpLibraryVersion() {
+  return "WinINet";
+}
 
 DownloadResult HttpGetToFile(const std::string& url, const fs::path& destination,
                              const DownloadOptions& options) {
@@ -568,14 +577,16 @@ DownloadResult HttpGetToFile(const std::string& url, const fs::path& destination
   BodyFile file(destination);
   if (!file.is_open())
     return Failure("cannot create the file");
+  int status = 0;
   {
     Download download(options, std::make_shared<RequestState>());
     if (DownloadResult result = download.Run(url, file); !result.ok)
       return result;
+    status = download.Status();
   }
   if (!file.Commit())
     return Failure("cannot replace the file");
-  return {true, {}};
+  return {true, {}, status};
 }
 
 }  // namespace tenrovel::platform

@@ -75,6 +75,22 @@ FileFailure OutputFile::Create(const fs::path& path, const fs::path&) {
   if (h == INVALID_HANDLE_VALUE)
     return Reason(GetLastError());
   handle_ = reinterpret_cast<std::intptr_t>(h);
+  stream_ = false;
+  return std::nullopt;
+}
+
+FileFailure OutputFile::OpenStandardOutput() {
+  if (IsOpen())
+    Close();
+  HANDLE duplicate = INVALID_HANDLE_VALUE;
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE)
+    return Reason(ERROR_INVALID_HANDLE);
+  if (DuplicateHandle(GetCurrentProcess(), out, GetCurrentProcess(), &duplicate, 0, FALSE,
+                      DUPLICATE_SAME_ACCESS) == 0)
+    return Reason(GetLastError());
+  handle_ = reinterpret_cast<std::intptr_t>(duplicate);
+  stream_ = true;
   return std::nullopt;
 }
 
@@ -84,8 +100,14 @@ FileFailure OutputFile::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = bytes.size() > 0x40000000 ? 0x40000000 : static_cast<DWORD>(bytes.size());
     DWORD written = 0;
-    if (WriteFile(AsHandle(handle_), bytes.data(), chunk, &written, nullptr) == 0)
-      return Reason(GetLastError());
+    if (WriteFile(AsHandle(handle_), bytes.data(), chunk, &written, nullptr) == 0) {
+      const DWORD error = GetLastError();
+      // Windows says ERROR_NO_DATA for a pipe whose reader closed it, Wine
+      // ERROR_PIPE_NOT_CONNECTED.
+      reader_gone_ =
+          error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED;
+      return Reason(error);
+    }
     if (written == 0)
       return Reason(ERROR_WRITE_FAULT);
     bytes.remove_prefix(written);
@@ -98,7 +120,8 @@ FileFailure OutputFile::Close() {
     return std::nullopt;
   const HANDLE h = AsHandle(handle_);
   handle_ = kClosed;
-  const DWORD flush_error = FlushFileBuffers(h) != 0 ? 0 : GetLastError();
+  // Flushing a pipe would wait for its reader.
+  const DWORD flush_error = stream_ || FlushFileBuffers(h) != 0 ? 0 : GetLastError();
   const DWORD close_error = CloseHandle(h) != 0 ? 0 : GetLastError();
   if (flush_error != 0)
     return Reason(flush_error);
