@@ -337,6 +337,33 @@ std::vector<bench::TableRow> Rows(const std::vector<Case>& cases,
   return rows;
 }
 
+// FNV-1a (64 bits) of the code units: equal sums mean equal subjects, so
+// figures from two machines can be compared.
+std::uint64_t Checksum(std::u16string_view text) {
+  std::uint64_t hash = 0xCBF29CE484222325ull;
+  for (const char16_t unit : text) {
+    for (const int shift : {0, 8}) {
+      hash ^= (unit >> shift) & 0xFF;
+      hash *= 0x100000001B3ull;
+    }
+  }
+  return hash;
+}
+
+void PrintSubjects() {
+  std::printf(
+      "\nSubjects, generated from seed %llu (FNV-1a of the UTF-16 code units: equal sums, equal "
+      "subjects):\n\n",
+      static_cast<unsigned long long>(kSeed));
+  for (const Subject subject :
+       {Subject::kText, Subject::kList, Subject::kPostal, Subject::kRunOfA, Subject::kRunOfX}) {
+    const std::u16string& text = SubjectText(subject);
+    std::printf("- %s: %zu code units (%zu bytes of UTF-8), %016llx\n",
+                SubjectName(subject).c_str(), text.size(), bench::Utf8Length(text),
+                static_cast<unsigned long long>(Checksum(text)));
+  }
+}
+
 // The peak heap of one walk of `(?:a|b)*c` over a long run of "ab", above
 // what was in use before it (the subject's copy in the object is not
 // counted). As given the search sees at once that no "c" is there; with the
@@ -395,6 +422,7 @@ int main(int argc, char** argv) {
   reporter.SetErrorStream(&std::cerr);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::fputs(bench::MarkdownTable(Rows(cases, reporter.Results()), kWithPcre2).c_str(), stdout);
+  PrintSubjects();
   PrintPeakMemory();
   benchmark::Shutdown();
   return 0;
