@@ -89,6 +89,7 @@ constexpr std::array kJapaneseWords = {
     u"ギんコう"sv,
     u"ｷﾞンｺう"sv,
     u"ｷﾝｺｳ"sv,
+    u"ｷﾞﾝｺｳﾞ"sv,
     u"ｺｳﾎﾟ"sv,
     u"ﾃﾞｰﾀ"sv,
     u"ｻｰﾋﾞｽ"sv,
