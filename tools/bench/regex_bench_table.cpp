@@ -25,8 +25,12 @@ std::string Milliseconds(double ms) {
     std::snprintf(buffer, sizeof buffer, "%.0f", ms);
   else if (ms >= 1)
     std::snprintf(buffer, sizeof buffer, "%.2f", ms);
+  else if (ms > 0)
+    // Three significant digits, never in exponent form.
+    std::snprintf(buffer, sizeof buffer, "%.*f", static_cast<int>(std::ceil(-std::log10(ms))) + 2,
+                  ms);
   else
-    std::snprintf(buffer, sizeof buffer, "%.3g", ms);
+    std::snprintf(buffer, sizeof buffer, "0");
   return buffer;
 }
 
