@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 
 #include "regex/regex_messages.h"
 #include "regex/regex_utf.h"
@@ -197,6 +198,44 @@ int TREMatchEngine::Return() {
   return arena_[frame + kFrameReturn];
 }
 
+// The far end of the optional repetitions of a single-code repetition from
+// `from`. A run of a code that repeats by code points ends at the same place
+// from wherever inside it it starts: nested loops that start it again at
+// every position of a long run read the run once.
+int TREMatchEngine::RunEnd(const TRENFAState& state, int index, int from) {
+  int count = 0;
+  if (state.Max >= 0 || !state.Code->RepeatsByCodePoint()) {
+    const int end =
+        state.Code->ExecRepeat(context_, from, state.Max >= 0 ? state.Max - state.Min : -1, count);
+    CountSteps(end - from);
+    return end;
+  }
+  TRERun& run = runs_[static_cast<std::size_t>(index)];
+  if (run.Begin >= 0 && from <= run.End &&
+      !IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, from)) {
+    if (from >= run.Begin) {
+      return run.End;
+    }
+    // Starting before the known run (a run given back from its far end is
+    // started again further and further back): read up to where it began.
+    int pos = from;
+    int length = 0;
+    while (pos < run.Begin && state.Code->IsEqual(context_, pos, length)) {
+      pos += length;
+    }
+    CountSteps(pos - from);
+    if (pos != run.Begin) {
+      run.End = pos;
+    }
+    run.Begin = from;
+    return run.End;
+  }
+  run.Begin = from;
+  run.End = state.Code->ExecRepeat(context_, from, -1, count);
+  CountSteps(run.End - from);
+  return run.End;
+}
+
 int TREMatchEngine::FirstViable(int base, int from, int count, int pos) const {
   for (int i = from; i < count; ++i) {
     const TRECode* first = program_->BranchFirst[static_cast<std::size_t>(base + i)];
@@ -235,6 +274,60 @@ bool TREMatchEngine::MemoTest(int index, int pos) const {
   const std::size_t bit = static_cast<std::size_t>(index) * static_cast<std::size_t>(memo_width_) +
                           static_cast<std::size_t>(pos);
   return (memo_[bit / 64] >> (bit % 64)) & 1U;
+}
+
+// The last position in [lowest, from] at which the memo does not rule out
+// the continuation of `state` (lowest - 1 if there is none). The bits are
+// read a word at a time, and each memo point remembers the widest stretch of
+// set bits it has met (bits are only ever set): giving back a long run over
+// positions already known to fail, again and again, stays cheap.
+int TREMatchEngine::LastUnmemoized(const TRENFAState& state, int from, int lowest) {
+  const auto base = static_cast<std::int64_t>(state.MemoIndex) * memo_width_;
+  TRESetStretch& known = memo_stretches_[static_cast<std::size_t>(state.MemoIndex)];
+  int found = lowest - 1;
+  int pos = from;
+  while (pos >= lowest) {
+    CountStep();
+    if (pos >= known.Low && pos <= known.High) {
+      pos = known.Low - 1;
+      continue;
+    }
+    const std::int64_t bit = base + pos;
+    const auto offset = static_cast<unsigned>(bit % 64);
+    std::uint64_t clear = ~memo_[static_cast<std::size_t>(bit / 64)];
+    if (offset < 63) {
+      clear &= (std::uint64_t{1} << (offset + 1)) - 1;
+    }
+    if (clear != 0) {
+      const int hit = pos - static_cast<int>(offset) + 63 - std::countl_zero(clear);
+      if (hit >= lowest) {
+        found = hit;
+      }
+      break;
+    }
+    pos -= static_cast<int>(offset) + 1;
+  }
+  // Bits (found, from] are set: remember the stretch, joined to the known one
+  // where they meet.
+  const int low = found + 1;
+  if (low <= from) {
+    if (known.Low <= from + 1 && known.High + 1 >= low) {
+      known.Low = std::min(known.Low, low);
+      known.High = std::max(known.High, from);
+    } else if (from - low > known.High - known.Low) {
+      known = {low, from};
+    }
+  }
+  // Where an enclosing loop's iteration began the memo does not apply.
+  int loop = state.MemoLoop;
+  for (int i = 0; i < state.MemoDepth && loop >= 0; ++i) {
+    const int start = registers_[static_cast<std::size_t>(program_->LoopStartRegister(loop))];
+    if (start > found && start <= from && start >= lowest) {
+      found = start;
+    }
+    loop = program_->Loops[static_cast<std::size_t>(loop)].Parent;
+  }
+  return found;
 }
 
 void TREMatchEngine::MemoRecord(int index, int pos) {
@@ -282,6 +375,7 @@ bool TREMatchEngine::Match(const TREMatchContext& context, int start) {
   register_mark_ = register_frame_ + 2;
   registers_.assign(static_cast<std::size_t>(program.RegisterCount) + 3, -1);
   context_.Registers = registers_.data();
+  runs_.assign(program.States.size(), TRERun{});
   steps_ = 0;
   // Linear work on a long subject may take more steps than the fixed budget;
   // quadratic work on it may not.
@@ -299,6 +393,7 @@ bool TREMatchEngine::Match(const TREMatchContext& context, int start) {
         (static_cast<std::size_t>(memo_points_) * static_cast<std::size_t>(memo_width_) + 63) / 64,
         0);
     memo_ready_ = memo_points_ > 0;
+    memo_stretches_.assign(static_cast<std::size_t>(memo_points_), TRESetStretch{});
   }
 
   const bool prefilter = PrefiltersEnabled();
@@ -460,13 +555,19 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
           }
           continue;
         }
-        int count = 0;
-        const int after = s.Code->ExecRepeat(context_, pos, s.Max, count);
-        if (count < s.Min) {
-          break;
+        // The end of the mandatory repetitions is the least the run may give
+        // back to.
+        int lowest = pos;
+        if (s.Min > 0) {
+          int mandatory = 0;
+          lowest = s.Code->ExecRepeat(context_, pos, s.Min, mandatory);
+          if (mandatory < s.Min) {
+            break;
+          }
         }
-        if (s.LoopKind != lkPossessive && count > s.Min) {
-          Push(ekRepeatGreedy, pc, after, count, pos);
+        const int after = RunEnd(s, pc, lowest);
+        if (s.LoopKind != lkPossessive && after > lowest) {
+          Push(ekRepeatGreedy, pc, after, lowest, pos);
         }
         pos = after;
         pc = s.Next;
@@ -794,15 +895,38 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         if (MemoEligible(s, top.Pos)) {
           MemoRecord(s.MemoIndex, top.Pos);
         }
+        const bool jumps = s.Code->RepeatsByCodePoint() && memo_ready_ &&
+                           (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
         bool resumed = false;
-        while (top.A > s.Min) {
+        while (top.Pos > top.A) {
           CountStep();
-          top.Pos = s.Code->StepBack(context_, top.B, top.Pos);
-          --top.A;
-          if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos)) &&
-              ContinuationMayStart(s, top.Pos)) {
+          int back = s.Code->StepBack(context_, top.B, top.Pos);
+          if (jumps) {
+            // Every code point boundary of the run ends a repetition: skip
+            // the positions the memo rules out all at once.
+            back = LastUnmemoized(s, back, top.A);
+            while (back >= top.A &&
+                   IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, back)) {
+              back = LastUnmemoized(s, back - 1, top.A);
+            }
+            if (back < top.A) {
+              break;
+            }
+            top.Pos = back;
+          } else {
+            top.Pos = back;
+            if (MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos)) {
+              continue;
+            }
+          }
+          if (ContinuationMayStart(s, top.Pos)) {
             resumed = true;
             break;
+          }
+          // The continuation fails here at once: so the memo says (the next
+          // run given back over this place skips it with the others).
+          if (jumps && MemoEligible(s, top.Pos)) {
+            MemoRecord(s.MemoIndex, top.Pos);
           }
         }
         if (!resumed) {
@@ -811,7 +935,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         }
         pos = top.Pos;
         pc = s.Next;
-        if (top.A == s.Min && !MemoEligible(s, pos)) {
+        if (top.Pos == top.A && !MemoEligible(s, pos)) {
           stack_.pop_back();
         }
         return true;

@@ -18,8 +18,8 @@
 // does not matter; it lives with the subject and the window. Everything
 // else is bounded by a step budget: a match call may take kMatchStepLimit
 // steps (states run, alternatives resumed, repetitions given back one by
-// one), or 64 per code unit of the window if that is more; beyond it
-// ERegExpRuntime is raised.
+// one, units taken by a single-code repetition), or 64 per code unit of the
+// window if that is more; beyond it ERegExpRuntime is raised.
 #pragma once
 
 #include <cstdint>
@@ -95,13 +95,21 @@ class TREMatchEngine {
   void Unwind(int barrier);
   void Call(const TRENFAState& state, int pos);
   int Return();
+  int RunEnd(const TRENFAState& state, int index, int from);
   int FirstViable(int base, int from, int count, int pos) const;
   bool ContinuationMayStart(const TRENFAState& state, int pos) const;
   bool MemoEligible(const TRENFAState& state, int pos) const;
   bool MemoTest(int index, int pos) const;
+  int LastUnmemoized(const TRENFAState& state, int from, int lowest);
   void MemoRecord(int index, int pos);
   void CountStep() {
     if (++steps_ > step_limit_) {
+      StepLimitReached();
+    }
+  }
+  void CountSteps(int count) {
+    steps_ += count;
+    if (steps_ > step_limit_) {
       StepLimitReached();
     }
   }
@@ -116,6 +124,12 @@ class TREMatchEngine {
   std::vector<TREBacktrackEntry> stack_;
   std::vector<int> arena_;
   std::vector<int> result_;
+  // The last run read by each single-code repetition state (this call).
+  struct TRERun {
+    int Begin = -1;
+    int End = -1;
+  };
+  std::vector<TRERun> runs_;
   int register_frame_ = 0;
   int register_barrier_ = 0;
   int register_mark_ = 0;
@@ -133,6 +147,12 @@ class TREMatchEngine {
   std::vector<std::uint64_t> memo_;
   bool memo_ready_ = false;
   int memo_points_ = 0;
+  // Per memo point: a stretch of positions whose bits are all set.
+  struct TRESetStretch {
+    int Low = 0;
+    int High = -2;
+  };
+  std::vector<TRESetStretch> memo_stretches_;
   int memo_width_ = 0;
   int memo_window_begin_ = -1;
   int memo_window_end_ = -1;

@@ -178,8 +178,8 @@
 //     patterns with back references, conditions, calls, callouts, verbs or
 //     \G, not inside lookarounds. Every match call has a step budget:
 //     kMatchStepLimit steps (states run, alternatives resumed, repetitions
-//     given back one by one) or 64 per code unit of the window if that is
-//     more. A call that needs more raises ERegExpRuntime instead of running
+//     given back one by one, units taken by a repeated single item) or 64
+//     per code unit of the window if that is more. A call that needs more raises ERegExpRuntime instead of running
 //     for ever: exponential or quadratic work the memo cannot cut.
 //
 // NOT SUPPORTED
