@@ -84,22 +84,54 @@ void TREMatchEngine::StepLimitReached() const {
 }
 
 void TREMatchEngine::Push(TREBacktrackKind kind, int state, int pos, int a, int b) {
+  if (!IsTrail(kind) && kind != ekMemo) {
+    ++epoch_;
+  }
   stack_.push_back({kind, state, pos, a, b});
 }
 
+// A register change is written to the trail only if the register has not
+// been trailed since the last choice point, barrier or undo (its epoch):
+// the older entry already brings back the value every choice point below
+// needs, and nothing can come back to the values in between. A loop whose
+// iterations leave no choice point thus keeps one entry for its registers.
 void TREMatchEngine::SetRegister(int reg, int value) {
-  Push(ekTrail1, reg, registers_[static_cast<std::size_t>(reg)]);
-  registers_[static_cast<std::size_t>(reg)] = value;
+  const auto at = static_cast<std::size_t>(reg);
+  if (trail_epochs_[at] != epoch_) {
+    Push(ekTrail1, reg, registers_[at]);
+    trail_epochs_[at] = epoch_;
+  }
+  registers_[at] = value;
 }
 
 void TREMatchEngine::SetRegisters2(int reg, int first, int second) {
-  Push(ekTrail2, reg, registers_[static_cast<std::size_t>(reg)],
-       registers_[static_cast<std::size_t>(reg) + 1]);
-  registers_[static_cast<std::size_t>(reg)] = first;
-  registers_[static_cast<std::size_t>(reg) + 1] = second;
+  const auto at = static_cast<std::size_t>(reg);
+  if (trail_epochs_[at] != epoch_ || trail_epochs_[at + 1] != epoch_) {
+    Push(ekTrail2, reg, registers_[at], registers_[at + 1]);
+    trail_epochs_[at] = epoch_;
+    trail_epochs_[at + 1] = epoch_;
+  }
+  registers_[at] = first;
+  registers_[at + 1] = second;
+}
+
+// Marks (state, pos) to be recorded as failed in the memo when backtracking
+// passes here. Marks for consecutive positions of one state with nothing
+// between them are one entry (a range), so that a loop whose iterations
+// leave no choice point keeps one entry however long it runs.
+void TREMatchEngine::PushMemo(int state, int pos) {
+  if (!stack_.empty()) {
+    TREBacktrackEntry& top = stack_.back();
+    if (top.Kind == ekMemo && top.State == state && top.A + 1 == pos) {
+      top.A = pos;
+      return;
+    }
+  }
+  Push(ekMemo, state, pos, pos);
 }
 
 void TREMatchEngine::ApplyTrail(const TREBacktrackEntry& entry) {
+  ++epoch_;
   switch (entry.Kind) {
     case ekTrail1:
       registers_[static_cast<std::size_t>(entry.State)] = entry.Pos;
@@ -374,6 +406,7 @@ bool TREMatchEngine::Match(const TREMatchContext& context, int start) {
   register_barrier_ = register_frame_ + 1;
   register_mark_ = register_frame_ + 2;
   registers_.assign(static_cast<std::size_t>(program.RegisterCount) + 3, -1);
+  trail_epochs_.assign(registers_.size(), 0);
   context_.Registers = registers_.data();
   runs_.assign(program.States.size(), TRERun{});
   steps_ = 0;
@@ -502,6 +535,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
   registers_[static_cast<std::size_t>(regex::CaptureStart(0))] = start;
   stack_.clear();
   arena_.clear();
+  ++epoch_;
   attempt_start_ = start;
   int pc = program.Start;
   int pos = start;
@@ -614,7 +648,12 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
         if (memo && MemoTest(head.MemoIndex, pos)) {
           break;
         }
-        Push(ekLoop, head_index, pos, memo ? 1 : 0);
+        if (head.LoopKind == lkReluctant || ContinuationMayStart(head, pos)) {
+          Push(ekLoop, head_index, pos, memo ? 1 : 0);
+        } else if (memo) {
+          // Leaving the loop here fails at once: only the memo mark stays.
+          PushMemo(head_index, pos);
+        }
         if (head.LoopKind == lkReluctant) {
           pc = head.Next;
         } else {
@@ -875,6 +914,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
           top.A = following;
         } else if (top.B != 0) {
           top.Kind = ekMemo;
+          top.A = top.Pos;
         } else if (program.HasThen) {
           top.Kind = ekAltEnd;
         } else {
@@ -883,7 +923,9 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         return true;
       }
       case ekMemo:
-        MemoRecord(program.States[static_cast<std::size_t>(top.State)].MemoIndex, top.Pos);
+        for (int at = top.Pos; at <= top.A; ++at) {
+          MemoRecord(program.States[static_cast<std::size_t>(top.State)].MemoIndex, at);
+        }
         stack_.pop_back();
         continue;
       case ekAltEnd:
@@ -975,6 +1017,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         pos = top.Pos;
         if (top.A != 0) {
           top.Kind = ekMemo;
+          top.A = top.Pos;
         } else {
           stack_.pop_back();
         }

@@ -89,6 +89,7 @@ class TREMatchEngine {
   void ApplyTrail(const TREBacktrackEntry& entry);
   void PopUndoing();
   void Push(TREBacktrackKind kind, int state, int pos, int a = 0, int b = 0);
+  void PushMemo(int state, int pos);
   void SetRegister(int reg, int value);
   void SetRegisters2(int reg, int first, int second);
   void Cut(int barrier);
@@ -121,6 +122,11 @@ class TREMatchEngine {
   const TRECompiledProgram* program_ = nullptr;
   TREMatchContext context_;
   std::vector<int> registers_;
+  // Per register: the epoch in which it was last written to the trail; the
+  // epoch moves on with every choice point or barrier pushed and every
+  // trail entry undone.
+  std::vector<std::uint64_t> trail_epochs_;
+  std::uint64_t epoch_ = 0;
   std::vector<TREBacktrackEntry> stack_;
   std::vector<int> arena_;
   std::vector<int> result_;
