@@ -412,9 +412,12 @@ bool TREMatchEngine::Match(const TREMatchContext& context, int start) {
   steps_ = 0;
   // Linear work on a long subject may take more steps than the fixed budget;
   // quadratic work on it may not.
-  step_limit_ = std::max<std::int64_t>(
-      g_step_limit,
-      kStepsPerUnit * static_cast<std::int64_t>(context.WindowEnd - context.WindowBegin));
+  step_limit_ =
+      owner_.StepLimit() > 0
+          ? owner_.StepLimit()
+          : std::max<std::int64_t>(
+                g_step_limit,
+                kStepsPerUnit * static_cast<std::int64_t>(context.WindowEnd - context.WindowBegin));
   mark_ = -1;
   last_mark_seen_ = -1;
   if (!memo_ready_ && program.MemoAllowed && program.MemoPoints > 0) {
