@@ -6,87 +6,20 @@
 // library and the allocator.
 //
 //   build/native-release/tools/bench/memory_bench
-#include <malloc.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <new>
 #include <string>
 
+#include "heap_counter.h"
 #include "job/bank_facts.h"
 #include "job/source_context.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "sources/mizuho.h"
 #include "sources/mufg.h"
-
-// --- Counting every heap allocation of the process ---
-
-namespace {
-
-std::atomic<std::size_t> g_current{0};
-std::atomic<std::size_t> g_peak{0};
-
-void* Counted(void* p) {
-  if (p == nullptr)
-    throw std::bad_alloc();
-  const std::size_t now = g_current += malloc_usable_size(p);
-  std::size_t peak = g_peak;
-  while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
-  }
-  return p;
-}
-
-void Release(void* p) {
-  if (p == nullptr)
-    return;
-  g_current -= malloc_usable_size(p);
-  std::free(p);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  return Counted(std::malloc(size == 0 ? 1 : size));
-}
-void* operator new[](std::size_t size) {
-  return Counted(std::malloc(size == 0 ? 1 : size));
-}
-void* operator new(std::size_t size, std::align_val_t align) {
-  const auto a = static_cast<std::size_t>(align);
-  return Counted(std::aligned_alloc(a, (std::max<std::size_t>(size, 1) + a - 1) / a * a));
-}
-void* operator new[](std::size_t size, std::align_val_t align) {
-  return operator new(size, align);
-}
-void operator delete(void* p) noexcept {
-  Release(p);
-}
-void operator delete[](void* p) noexcept {
-  Release(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  Release(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  Release(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept {
-  Release(p);
-}
-void operator delete[](void* p, std::align_val_t) noexcept {
-  Release(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-  Release(p);
-}
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-  Release(p);
-}
 
 namespace {
 
@@ -193,10 +126,10 @@ int main() {
     }
     ServingContext context(answer_path, folder.path() / "tmp.dat", c.quoting);
     fs::remove(context.TempFilePath());
-    const std::size_t base = g_current;
-    g_peak = base;
+    const std::size_t base = bench::HeapInUse();
+    bench::ResetHeapPeak();
     c.source(context, "13");
-    const double peak = static_cast<double>(g_peak - base);
+    const double peak = static_cast<double>(bench::HeapPeak() - base);
     bool ok = true;
     char goal[64];
     if (c.goal_ratio > 0) {

@@ -18,10 +18,17 @@
 // whose work the failure memo cannot bound (each reaches the budget) still
 // leave time for others; they show up among the slowest inputs.
 //
+// An input that takes more than 100 ms of CPU time for everything above (or
+// REGEX_FUZZ_SLOW_MS; 0: no limit) is a finding: the harness prints it as a
+// regex-probe request and aborts, so libFuzzer keeps it. Inputs up to 4 KB
+// are read whole (kMaxPattern, kMaxSubject). CPU time, not the clock: the
+// fuzzer runs niced beside other work.
+//
 // With REGEX_FUZZ_SLOWEST=FILE set, the slowest inputs seen so far are kept
-// in FILE as JSON lines (regex-probe's request format plus "ms").
+// in FILE as JSON lines (regex-probe's request format plus "ms"); a run
+// starts from what the file already holds (libFuzzer's fork mode runs the
+// harness in one process after another).
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +36,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <time.h>
 
 #include "../regex/probe_json.h"
 #include "regex/regex_matcher.h"
@@ -43,9 +52,10 @@ using tenrovel::regex::TRegExp;
 using tenrovel::regex::TREOption;
 using tenrovel::regex::TREOptions;
 
-constexpr std::size_t kMaxPattern = 512;
-constexpr std::size_t kMaxSubject = 2048;
+constexpr std::size_t kMaxPattern = 4096;
+constexpr std::size_t kMaxSubject = 4096;
 constexpr std::int64_t kFuzzStepLimit = 50'000;
+constexpr double kSlowInputMs = 100;
 
 struct OptionBit {
   char letter;
@@ -179,24 +189,42 @@ struct Slow {
   std::string line;
 };
 
-void RecordTime(double ms, const std::u16string& pattern, const std::string& letters,
-                const std::u16string& subject) {
-  static const char* const path = std::getenv("REGEX_FUZZ_SLOWEST");
-  static std::vector<Slow> slowest;
-  constexpr std::size_t kKeep = 10;
-  if (path == nullptr || (slowest.size() == kKeep && ms <= slowest.back().ms)) {
-    return;
-  }
+std::string ProbeRequest(const std::u16string& pattern, const std::string& letters,
+                         const std::u16string& subject) {
   std::string line = "{\"pattern\":";
   tenrovel::regex_probe::AppendJsonString(line, pattern);
   line += ",\"options\":\"" + letters + "\",\"subject\":";
   tenrovel::regex_probe::AppendJsonString(line, subject);
-  line += ",\"all\":true,\"ms\":" + std::to_string(ms) + "}";
+  return line + ",\"all\":true";
+}
+
+// The lines a previous run left in `path` (each ends in "ms":N}).
+std::vector<Slow> ReadSlowest(const char* path) {
+  std::vector<Slow> slowest;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t at = line.rfind("\"ms\":");
+    if (at != std::string::npos)
+      slowest.push_back({std::strtod(line.c_str() + at + 5, nullptr), line});
+  }
+  return slowest;
+}
+
+void RecordTime(double ms, const std::u16string& pattern, const std::string& letters,
+                const std::u16string& subject) {
+  static const char* const path = std::getenv("REGEX_FUZZ_SLOWEST");
+  static std::vector<Slow> slowest = path == nullptr ? std::vector<Slow>() : ReadSlowest(path);
+  constexpr std::size_t kKeep = 10;
+  if (path == nullptr || (slowest.size() >= kKeep && ms <= slowest.back().ms)) {
+    return;
+  }
+  std::string line =
+      ProbeRequest(pattern, letters, subject) + ",\"ms\":" + std::to_string(ms) + "}";
   slowest.push_back({ms, std::move(line)});
   std::sort(slowest.begin(), slowest.end(),
             [](const Slow& a, const Slow& b) { return a.ms > b.ms; });
   if (slowest.size() > kKeep) {
-    slowest.pop_back();
+    slowest.resize(kKeep);
   }
   std::ofstream out(path, std::ios::trunc);
   for (const Slow& s : slowest) {
@@ -243,6 +271,17 @@ Outcome Walk(TRegExp& re, const std::u16string& subject) {
     outcome.error = message;
   }
   return outcome;
+}
+
+double CpuMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+double SlowInputLimitMs() {
+  const char* const text = std::getenv("REGEX_FUZZ_SLOW_MS");
+  return text == nullptr ? kSlowInputMs : std::strtod(text, nullptr);
 }
 
 bool IsStepLimit(const Outcome& outcome) {
@@ -305,7 +344,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     re.SetOnCallout(
         [](TRegExp&, tenrovel::regex::PCalloutData, bool& is_match, int&) { is_match = true; });
   }
-  const auto start = std::chrono::steady_clock::now();
+  const double start = CpuMilliseconds();
   try {
     RunOne(re, subject);
   } catch (const ERegExp& e) {
@@ -313,8 +352,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // fault of the checks above.
     Check(e.Message() == tenrovel::regex::sMatchStepLimit, "an unexpected error in Replace/Split");
   }
-  const double ms =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  const double ms = CpuMilliseconds() - start;
   RecordTime(ms, pattern, letters, subject);
+  static const double limit = SlowInputLimitMs();
+  if (limit > 0 && ms > limit) {
+    std::fprintf(stderr, "regex_fuzz: slow input: %.1f ms (limit %.0f ms): %s}\n", ms, limit,
+                 ProbeRequest(pattern, letters, subject).c_str());
+    std::abort();
+  }
   return 0;
 }

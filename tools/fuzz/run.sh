@@ -34,10 +34,13 @@ for name in "$@"; do
   mkdir -p "$corpus" "$findings" "$build/logs"
   seeds=("$root/tools/bank_simulator/fixtures/mizuho" "$root/tools/bank_simulator/fixtures/mufg")
   [ -d "$here/seeds/$name" ] && seeds+=("$here/seeds/$name")
+  # A harness with a dictionary of its own (regex_fuzz: regex.dict) uses it.
+  dict="$here/tenrovel.dict"
+  [ -f "$here/${name%_fuzz}.dict" ] && dict="$here/${name%_fuzz}.dict"
   log="$build/logs/$name.log"
   before=$(ls "$findings" | wc -l)
   # A harness stops at its first finding and leaves the input behind.
-  "$build/tools/fuzz/$name" -max_total_time="$seconds" -dict="$here/tenrovel.dict" \
+  "$build/tools/fuzz/$name" -max_total_time="$seconds" -dict="$dict" \
     -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$findings/" "$corpus" "${seeds[@]}" >"$log" 2>&1 || true
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
