@@ -8,18 +8,25 @@
 // barriers (atomic groups, lookarounds, conditions: cut or unwound when
 // their body ends) and a trail of register changes (captures, loop counters,
 // the call frame), undone when backtracking passes them; every iteration of
-// a loop keeps its alternatives. Subroutine calls keep their frames in an
-// arena; a return restores the caller's captures.
+// a loop keeps its alternatives. A register is trailed once between two
+// choice points, and a loop exit whose first item cannot match is not
+// pushed, so the stack holds what is pending, not what was done. Subroutine
+// calls keep their frames in an arena; a return restores the caller's
+// captures.
 //
 // Work is bounded two ways. A failure memo records (state, position) pairs
 // whose continuation has failed, where that is sound: only for patterns
 // without back references, conditions, calls, callouts, verbs and \G, and
 // for states outside lookarounds and inside loops whose iteration count
-// does not matter; it lives with the subject and the window. Everything
-// else is bounded by a step budget: a match call may take kMatchStepLimit
-// steps (states run, alternatives resumed, repetitions given back one by
-// one, units taken by a single-code repetition), or 64 per code unit of the
-// window if that is more; beyond it ERegExpRuntime is raised.
+// does not matter; it lives with the subject and the window. A repetition
+// of one code gives back over memoized positions a word of the memo at a
+// time, and reads a run it has read before (a nested loop starting it again
+// inside it) only once per match call. Everything else is bounded by a step
+// budget: a match call may take kMatchStepLimit steps (states run,
+// alternatives resumed, repetitions given back one by one, units taken by a
+// single-code repetition), or 64 per code unit of the window if that is
+// more, or the budget set on the object; beyond it ERegExpRuntime is
+// raised.
 #pragma once
 
 #include <cstdint>
