@@ -115,6 +115,26 @@ void TREMatchEngine::SetRegisters2(int reg, int first, int second) {
   registers_[at + 1] = second;
 }
 
+// Sets a group's capture from its pending start to `pos`. A group whose body
+// left nothing on the stack (a single item, or alternatives of which one
+// could begin) has its start's trail entry on top: that entry takes the old
+// capture too, one entry per iteration of "(.)*" instead of two.
+void TREMatchEngine::CloseCapture(int group, int pos) {
+  const int pending = CapturePending(group);
+  const auto at = static_cast<std::size_t>(pending);
+  if (!stack_.empty() && stack_.back().Kind == ekTrail1 && stack_.back().State == pending &&
+      (trail_epochs_[at + 1] != epoch_ || trail_epochs_[at + 2] != epoch_)) {
+    TREBacktrackEntry& top = stack_.back();
+    top = {ekTrail3, pending, top.Pos, registers_[at + 1], registers_[at + 2]};
+    trail_epochs_[at + 1] = epoch_;
+    trail_epochs_[at + 2] = epoch_;
+    registers_[at + 1] = registers_[at];
+    registers_[at + 2] = pos;
+    return;
+  }
+  SetRegisters2(regex::CaptureStart(group), registers_[at], pos);
+}
+
 // Marks (state, pos) to be recorded as failed in the memo when backtracking
 // passes here. Marks for consecutive positions of one state with nothing
 // between them are one entry (a range), so that a loop whose iterations
@@ -139,6 +159,11 @@ void TREMatchEngine::ApplyTrail(const TREBacktrackEntry& entry) {
     case ekTrail2:
       registers_[static_cast<std::size_t>(entry.State)] = entry.Pos;
       registers_[static_cast<std::size_t>(entry.State) + 1] = entry.A;
+      break;
+    case ekTrail3:
+      registers_[static_cast<std::size_t>(entry.State)] = entry.Pos;
+      registers_[static_cast<std::size_t>(entry.State) + 1] = entry.A;
+      registers_[static_cast<std::size_t>(entry.State) + 2] = entry.B;
       break;
     case ekTrailArena:
       registers_[static_cast<std::size_t>(register_frame_)] = entry.A;
@@ -675,8 +700,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
           pc = Return();
           continue;
         }
-        SetRegisters2(regex::CaptureStart(s.Group),
-                      registers_[static_cast<std::size_t>(CapturePending(s.Group))], pos);
+        CloseCapture(s.Group, pos);
         pc = s.Next;
         continue;
       }

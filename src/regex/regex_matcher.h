@@ -41,6 +41,7 @@ enum TREBacktrackKind : std::uint8_t {
   // Trail entries: undo a register change.
   ekTrail1,
   ekTrail2,
+  ekTrail3,
   ekTrailArena,
   ekTrailRestore,
   ekTrailMark,
@@ -99,6 +100,7 @@ class TREMatchEngine {
   void PushMemo(int state, int pos);
   void SetRegister(int reg, int value);
   void SetRegisters2(int reg, int first, int second);
+  void CloseCapture(int group, int pos);
   void Cut(int barrier);
   void Unwind(int barrier);
   void Call(const TRENFAState& state, int pos);
