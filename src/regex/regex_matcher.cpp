@@ -309,8 +309,12 @@ int TREMatchEngine::FirstViable(int base, int from, int count, int pos) const {
 // matches.
 bool TREMatchEngine::ContinuationMayStart(const TRENFAState& state, int pos) const {
   const TRENFAState& next = program_->States[static_cast<std::size_t>(state.Next)];
+  // A single item, or a repetition of one that must match at least once.
+  const bool tests_first =
+      next.Kind == nkChar ||
+      ((next.Kind == nkPlus || next.Kind == nkBound || next.Kind == nkStar) && next.Min > 0);
   int length = 0;
-  return next.Kind != nkChar || next.Code->IsEqual(context_, pos, length);
+  return !tests_first || next.Code->IsEqual(context_, pos, length);
 }
 
 bool TREMatchEngine::MemoEligible(const TRENFAState& state, int pos) const {
