@@ -682,6 +682,16 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
         }
         if (head.LoopKind == lkReluctant || ContinuationMayStart(head, pos)) {
           Push(ekLoop, head_index, pos, memo ? 1 : 0);
+          const auto at = static_cast<std::size_t>(count_register);
+          if (head.LoopKind != lkReluctant && trail_epochs_[at] == epoch_ - 1 &&
+              trail_epochs_[at + 1] == epoch_ - 1) {
+            // Resuming a greedy loop's exit leaves the loop, where its own
+            // registers are dead (they are set again on entry): their trail
+            // entry below serves the choice points below it still, and the
+            // next iteration need not trail them again.
+            trail_epochs_[at] = epoch_;
+            trail_epochs_[at + 1] = epoch_;
+          }
         } else if (memo) {
           // Leaving the loop here fails at once: only the memo mark stays.
           PushMemo(head_index, pos);
