@@ -65,6 +65,11 @@ void TREMatchEngine::SetProgram(const TRECompiledProgram* program) {
     if (program_->Optimize.PreMatchCode != nullptr) {
       prematch_search_.Compile(*program_->Optimize.PreMatchCode);
     }
+    by_code_point_.assign(program_->States.size(), false);
+    for (std::size_t state = 0; state < program_->States.size(); ++state) {
+      const TRECode* code = program_->States[state].Code;
+      by_code_point_[state] = code != nullptr && code->RepeatsByCodePoint();
+    }
   }
   ResetMemo();
 }
@@ -261,7 +266,7 @@ int TREMatchEngine::Return() {
 // every position of a long run read the run once.
 int TREMatchEngine::RunEnd(const TRENFAState& state, int index, int from) {
   int count = 0;
-  if (state.Max >= 0 || !state.Code->RepeatsByCodePoint()) {
+  if (state.Max >= 0 || !by_code_point_[static_cast<std::size_t>(index)]) {
     const int end =
         state.Code->ExecRepeat(context_, from, state.Max >= 0 ? state.Max - state.Min : -1, count);
     CountSteps(end - from);
@@ -978,7 +983,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         if (MemoEligible(s, top.Pos)) {
           MemoRecord(s.MemoIndex, top.Pos);
         }
-        const bool jumps = s.Code->RepeatsByCodePoint() && memo_ready_ &&
+        const bool jumps = by_code_point_[static_cast<std::size_t>(top.State)] && memo_ready_ &&
                            (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
         bool resumed = false;
         while (top.Pos > top.A) {

@@ -145,6 +145,8 @@ class TREMatchEngine {
     int End = -1;
   };
   std::vector<TRERun> runs_;
+  // Per state: its code repeats by code points (TRECode::RepeatsByCodePoint).
+  std::vector<bool> by_code_point_;
   int register_frame_ = 0;
   int register_barrier_ = 0;
   int register_mark_ = 0;
