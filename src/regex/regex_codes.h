@@ -132,6 +132,9 @@ class TRECode {
   // Whether ExecRepeat/StepBack may stand for a repetition of the item (one
   // character per repetition, independent of captures).
   virtual bool IsSimpleRepeatable() const { return !IsZeroWidth(); }
+  // Whether each repetition is one code point, so that every code point
+  // boundary inside a run is the end of a repetition.
+  virtual bool RepeatsByCodePoint() const { return IsSimpleRepeatable() && !MergesWidth(); }
   // Whether a match can begin with the ASCII subject unit `unit`, and with
   // any non-ASCII unit. Exact: false only where no match can begin.
   virtual bool CanStartWith(char16_t unit) const;
@@ -286,6 +289,7 @@ class TRELineBreakCharCode final : public TRECode {
   explicit TRELineBreakCharCode(TRECompareOptions compare) : TRECode(ckLineBreakChar, compare) {}
   bool IsEqual(const TREMatchContext& c, int pos, int& length) const override;
   int StepBack(const TREMatchContext& c, int begin, int pos) const override;
+  bool RepeatsByCodePoint() const override { return false; }
   bool CanStartWith(char16_t unit) const override { return IsVerticalSpace(unit); }
   bool CanStartNonAscii() const override { return true; }
 };
@@ -298,6 +302,7 @@ class TRECombiningSequence final : public TRECode {
   bool IsEqual(const TREMatchContext& c, int pos, int& length) const override;
   int StepBack(const TREMatchContext& c, int begin, int pos) const override;
   int MaxUnits() const override { return -1; }
+  bool RepeatsByCodePoint() const override { return false; }
 };
 
 // Zero-width assertions: ^ $ \A \Z \z \G \b \B.

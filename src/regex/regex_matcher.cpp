@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 
 #include "regex/regex_messages.h"
 #include "regex/regex_utf.h"
@@ -64,6 +65,11 @@ void TREMatchEngine::SetProgram(const TRECompiledProgram* program) {
     if (program_->Optimize.PreMatchCode != nullptr) {
       prematch_search_.Compile(*program_->Optimize.PreMatchCode);
     }
+    by_code_point_.assign(program_->States.size(), false);
+    for (std::size_t state = 0; state < program_->States.size(); ++state) {
+      const TRECode* code = program_->States[state].Code;
+      by_code_point_[state] = code != nullptr && code->RepeatsByCodePoint();
+    }
   }
   ResetMemo();
 }
@@ -83,22 +89,74 @@ void TREMatchEngine::StepLimitReached() const {
 }
 
 void TREMatchEngine::Push(TREBacktrackKind kind, int state, int pos, int a, int b) {
+  if (!IsTrail(kind) && kind != ekMemo) {
+    ++epoch_;
+  }
   stack_.push_back({kind, state, pos, a, b});
 }
 
+// A register change is written to the trail only if the register has not
+// been trailed since the last choice point, barrier or undo (its epoch):
+// the older entry already brings back the value every choice point below
+// needs, and nothing can come back to the values in between. A loop whose
+// iterations leave no choice point thus keeps one entry for its registers.
 void TREMatchEngine::SetRegister(int reg, int value) {
-  Push(ekTrail1, reg, registers_[static_cast<std::size_t>(reg)]);
-  registers_[static_cast<std::size_t>(reg)] = value;
+  const auto at = static_cast<std::size_t>(reg);
+  if (trail_epochs_[at] != epoch_) {
+    Push(ekTrail1, reg, registers_[at]);
+    trail_epochs_[at] = epoch_;
+  }
+  registers_[at] = value;
 }
 
 void TREMatchEngine::SetRegisters2(int reg, int first, int second) {
-  Push(ekTrail2, reg, registers_[static_cast<std::size_t>(reg)],
-       registers_[static_cast<std::size_t>(reg) + 1]);
-  registers_[static_cast<std::size_t>(reg)] = first;
-  registers_[static_cast<std::size_t>(reg) + 1] = second;
+  const auto at = static_cast<std::size_t>(reg);
+  if (trail_epochs_[at] != epoch_ || trail_epochs_[at + 1] != epoch_) {
+    Push(ekTrail2, reg, registers_[at], registers_[at + 1]);
+    trail_epochs_[at] = epoch_;
+    trail_epochs_[at + 1] = epoch_;
+  }
+  registers_[at] = first;
+  registers_[at + 1] = second;
+}
+
+// Sets a group's capture from its pending start to `pos`. A group whose body
+// left nothing on the stack (a single item, or alternatives of which one
+// could begin) has its start's trail entry on top: that entry takes the old
+// capture too, one entry per iteration of "(.)*" instead of two.
+void TREMatchEngine::CloseCapture(int group, int pos) {
+  const int pending = CapturePending(group);
+  const auto at = static_cast<std::size_t>(pending);
+  if (!stack_.empty() && stack_.back().Kind == ekTrail1 && stack_.back().State == pending &&
+      (trail_epochs_[at + 1] != epoch_ || trail_epochs_[at + 2] != epoch_)) {
+    TREBacktrackEntry& top = stack_.back();
+    top = {ekTrail3, pending, top.Pos, registers_[at + 1], registers_[at + 2]};
+    trail_epochs_[at + 1] = epoch_;
+    trail_epochs_[at + 2] = epoch_;
+    registers_[at + 1] = registers_[at];
+    registers_[at + 2] = pos;
+    return;
+  }
+  SetRegisters2(regex::CaptureStart(group), registers_[at], pos);
+}
+
+// Marks (state, pos) to be recorded as failed in the memo when backtracking
+// passes here. Marks for consecutive positions of one state with nothing
+// between them are one entry (a range), so that a loop whose iterations
+// leave no choice point keeps one entry however long it runs.
+void TREMatchEngine::PushMemo(int state, int pos) {
+  if (!stack_.empty()) {
+    TREBacktrackEntry& top = stack_.back();
+    if (top.Kind == ekMemo && top.State == state && top.A + 1 == pos) {
+      top.A = pos;
+      return;
+    }
+  }
+  Push(ekMemo, state, pos, pos);
 }
 
 void TREMatchEngine::ApplyTrail(const TREBacktrackEntry& entry) {
+  ++epoch_;
   switch (entry.Kind) {
     case ekTrail1:
       registers_[static_cast<std::size_t>(entry.State)] = entry.Pos;
@@ -106,6 +164,11 @@ void TREMatchEngine::ApplyTrail(const TREBacktrackEntry& entry) {
     case ekTrail2:
       registers_[static_cast<std::size_t>(entry.State)] = entry.Pos;
       registers_[static_cast<std::size_t>(entry.State) + 1] = entry.A;
+      break;
+    case ekTrail3:
+      registers_[static_cast<std::size_t>(entry.State)] = entry.Pos;
+      registers_[static_cast<std::size_t>(entry.State) + 1] = entry.A;
+      registers_[static_cast<std::size_t>(entry.State) + 2] = entry.B;
       break;
     case ekTrailArena:
       registers_[static_cast<std::size_t>(register_frame_)] = entry.A;
@@ -197,6 +260,44 @@ int TREMatchEngine::Return() {
   return arena_[frame + kFrameReturn];
 }
 
+// The far end of the optional repetitions of a single-code repetition from
+// `from`. A run of a code that repeats by code points ends at the same place
+// from wherever inside it it starts: nested loops that start it again at
+// every position of a long run read the run once.
+int TREMatchEngine::RunEnd(const TRENFAState& state, int index, int from) {
+  int count = 0;
+  if (state.Max >= 0 || !by_code_point_[static_cast<std::size_t>(index)]) {
+    const int end =
+        state.Code->ExecRepeat(context_, from, state.Max >= 0 ? state.Max - state.Min : -1, count);
+    CountSteps(end - from);
+    return end;
+  }
+  TRERun& run = runs_[static_cast<std::size_t>(index)];
+  if (run.Begin >= 0 && from <= run.End &&
+      !IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, from)) {
+    if (from >= run.Begin) {
+      return run.End;
+    }
+    // Starting before the known run (a run given back from its far end is
+    // started again further and further back): read up to where it began.
+    int pos = from;
+    int length = 0;
+    while (pos < run.Begin && state.Code->IsEqual(context_, pos, length)) {
+      pos += length;
+    }
+    CountSteps(pos - from);
+    if (pos != run.Begin) {
+      run.End = pos;
+    }
+    run.Begin = from;
+    return run.End;
+  }
+  run.Begin = from;
+  run.End = state.Code->ExecRepeat(context_, from, -1, count);
+  CountSteps(run.End - from);
+  return run.End;
+}
+
 int TREMatchEngine::FirstViable(int base, int from, int count, int pos) const {
   for (int i = from; i < count; ++i) {
     const TRECode* first = program_->BranchFirst[static_cast<std::size_t>(base + i)];
@@ -213,8 +314,12 @@ int TREMatchEngine::FirstViable(int base, int from, int count, int pos) const {
 // matches.
 bool TREMatchEngine::ContinuationMayStart(const TRENFAState& state, int pos) const {
   const TRENFAState& next = program_->States[static_cast<std::size_t>(state.Next)];
+  // A single item, or a repetition of one that must match at least once.
+  const bool tests_first =
+      next.Kind == nkChar ||
+      ((next.Kind == nkPlus || next.Kind == nkBound || next.Kind == nkStar) && next.Min > 0);
   int length = 0;
-  return next.Kind != nkChar || next.Code->IsEqual(context_, pos, length);
+  return !tests_first || next.Code->IsEqual(context_, pos, length);
 }
 
 bool TREMatchEngine::MemoEligible(const TRENFAState& state, int pos) const {
@@ -235,6 +340,60 @@ bool TREMatchEngine::MemoTest(int index, int pos) const {
   const std::size_t bit = static_cast<std::size_t>(index) * static_cast<std::size_t>(memo_width_) +
                           static_cast<std::size_t>(pos);
   return (memo_[bit / 64] >> (bit % 64)) & 1U;
+}
+
+// The last position in [lowest, from] at which the memo does not rule out
+// the continuation of `state` (lowest - 1 if there is none). The bits are
+// read a word at a time, and each memo point remembers the widest stretch of
+// set bits it has met (bits are only ever set): giving back a long run over
+// positions already known to fail, again and again, stays cheap.
+int TREMatchEngine::LastUnmemoized(const TRENFAState& state, int from, int lowest) {
+  const auto base = static_cast<std::int64_t>(state.MemoIndex) * memo_width_;
+  TRESetStretch& known = memo_stretches_[static_cast<std::size_t>(state.MemoIndex)];
+  int found = lowest - 1;
+  int pos = from;
+  while (pos >= lowest) {
+    CountStep();
+    if (pos >= known.Low && pos <= known.High) {
+      pos = known.Low - 1;
+      continue;
+    }
+    const std::int64_t bit = base + pos;
+    const auto offset = static_cast<unsigned>(bit % 64);
+    std::uint64_t clear = ~memo_[static_cast<std::size_t>(bit / 64)];
+    if (offset < 63) {
+      clear &= (std::uint64_t{1} << (offset + 1)) - 1;
+    }
+    if (clear != 0) {
+      const int hit = pos - static_cast<int>(offset) + 63 - std::countl_zero(clear);
+      if (hit >= lowest) {
+        found = hit;
+      }
+      break;
+    }
+    pos -= static_cast<int>(offset) + 1;
+  }
+  // Bits (found, from] are set: remember the stretch, joined to the known one
+  // where they meet.
+  const int low = found + 1;
+  if (low <= from) {
+    if (known.Low <= from + 1 && known.High + 1 >= low) {
+      known.Low = std::min(known.Low, low);
+      known.High = std::max(known.High, from);
+    } else if (from - low > known.High - known.Low) {
+      known = {low, from};
+    }
+  }
+  // Where an enclosing loop's iteration began the memo does not apply.
+  int loop = state.MemoLoop;
+  for (int i = 0; i < state.MemoDepth && loop >= 0; ++i) {
+    const int start = registers_[static_cast<std::size_t>(program_->LoopStartRegister(loop))];
+    if (start > found && start <= from && start >= lowest) {
+      found = start;
+    }
+    loop = program_->Loops[static_cast<std::size_t>(loop)].Parent;
+  }
+  return found;
 }
 
 void TREMatchEngine::MemoRecord(int index, int pos) {
@@ -281,13 +440,18 @@ bool TREMatchEngine::Match(const TREMatchContext& context, int start) {
   register_barrier_ = register_frame_ + 1;
   register_mark_ = register_frame_ + 2;
   registers_.assign(static_cast<std::size_t>(program.RegisterCount) + 3, -1);
+  trail_epochs_.assign(registers_.size(), 0);
   context_.Registers = registers_.data();
+  runs_.assign(program.States.size(), TRERun{});
   steps_ = 0;
   // Linear work on a long subject may take more steps than the fixed budget;
   // quadratic work on it may not.
-  step_limit_ = std::max<std::int64_t>(
-      g_step_limit,
-      kStepsPerUnit * static_cast<std::int64_t>(context.WindowEnd - context.WindowBegin));
+  step_limit_ =
+      owner_.StepLimit() > 0
+          ? owner_.StepLimit()
+          : std::max<std::int64_t>(
+                g_step_limit,
+                kStepsPerUnit * static_cast<std::int64_t>(context.WindowEnd - context.WindowBegin));
   mark_ = -1;
   last_mark_seen_ = -1;
   if (!memo_ready_ && program.MemoAllowed && program.MemoPoints > 0) {
@@ -299,6 +463,7 @@ bool TREMatchEngine::Match(const TREMatchContext& context, int start) {
         (static_cast<std::size_t>(memo_points_) * static_cast<std::size_t>(memo_width_) + 63) / 64,
         0);
     memo_ready_ = memo_points_ > 0;
+    memo_stretches_.assign(static_cast<std::size_t>(memo_points_), TRESetStretch{});
   }
 
   const bool prefilter = PrefiltersEnabled();
@@ -407,6 +572,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
   registers_[static_cast<std::size_t>(regex::CaptureStart(0))] = start;
   stack_.clear();
   arena_.clear();
+  ++epoch_;
   attempt_start_ = start;
   int pc = program.Start;
   int pos = start;
@@ -460,13 +626,19 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
           }
           continue;
         }
-        int count = 0;
-        const int after = s.Code->ExecRepeat(context_, pos, s.Max, count);
-        if (count < s.Min) {
-          break;
+        // The end of the mandatory repetitions is the least the run may give
+        // back to.
+        int lowest = pos;
+        if (s.Min > 0) {
+          int mandatory = 0;
+          lowest = s.Code->ExecRepeat(context_, pos, s.Min, mandatory);
+          if (mandatory < s.Min) {
+            break;
+          }
         }
-        if (s.LoopKind != lkPossessive && count > s.Min) {
-          Push(ekRepeatGreedy, pc, after, count, pos);
+        const int after = RunEnd(s, pc, lowest);
+        if (s.LoopKind != lkPossessive && after > lowest) {
+          Push(ekRepeatGreedy, pc, after, lowest, pos);
         }
         pos = after;
         pc = s.Next;
@@ -513,7 +685,22 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
         if (memo && MemoTest(head.MemoIndex, pos)) {
           break;
         }
-        Push(ekLoop, head_index, pos, memo ? 1 : 0);
+        if (head.LoopKind == lkReluctant || ContinuationMayStart(head, pos)) {
+          Push(ekLoop, head_index, pos, memo ? 1 : 0);
+          const auto at = static_cast<std::size_t>(count_register);
+          if (head.LoopKind != lkReluctant && trail_epochs_[at] == epoch_ - 1 &&
+              trail_epochs_[at + 1] == epoch_ - 1) {
+            // Resuming a greedy loop's exit leaves the loop, where its own
+            // registers are dead (they are set again on entry): their trail
+            // entry below serves the choice points below it still, and the
+            // next iteration need not trail them again.
+            trail_epochs_[at] = epoch_;
+            trail_epochs_[at + 1] = epoch_;
+          }
+        } else if (memo) {
+          // Leaving the loop here fails at once: only the memo mark stays.
+          PushMemo(head_index, pos);
+        }
         if (head.LoopKind == lkReluctant) {
           pc = head.Next;
         } else {
@@ -532,8 +719,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
           pc = Return();
           continue;
         }
-        SetRegisters2(regex::CaptureStart(s.Group),
-                      registers_[static_cast<std::size_t>(CapturePending(s.Group))], pos);
+        CloseCapture(s.Group, pos);
         pc = s.Next;
         continue;
       }
@@ -774,6 +960,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
           top.A = following;
         } else if (top.B != 0) {
           top.Kind = ekMemo;
+          top.A = top.Pos;
         } else if (program.HasThen) {
           top.Kind = ekAltEnd;
         } else {
@@ -782,7 +969,9 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         return true;
       }
       case ekMemo:
-        MemoRecord(program.States[static_cast<std::size_t>(top.State)].MemoIndex, top.Pos);
+        for (int at = top.Pos; at <= top.A; ++at) {
+          MemoRecord(program.States[static_cast<std::size_t>(top.State)].MemoIndex, at);
+        }
         stack_.pop_back();
         continue;
       case ekAltEnd:
@@ -794,15 +983,38 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         if (MemoEligible(s, top.Pos)) {
           MemoRecord(s.MemoIndex, top.Pos);
         }
+        const bool jumps = by_code_point_[static_cast<std::size_t>(top.State)] && memo_ready_ &&
+                           (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
         bool resumed = false;
-        while (top.A > s.Min) {
+        while (top.Pos > top.A) {
           CountStep();
-          top.Pos = s.Code->StepBack(context_, top.B, top.Pos);
-          --top.A;
-          if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos)) &&
-              ContinuationMayStart(s, top.Pos)) {
+          int back = s.Code->StepBack(context_, top.B, top.Pos);
+          if (jumps) {
+            // Every code point boundary of the run ends a repetition: skip
+            // the positions the memo rules out all at once.
+            back = LastUnmemoized(s, back, top.A);
+            while (back >= top.A &&
+                   IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, back)) {
+              back = LastUnmemoized(s, back - 1, top.A);
+            }
+            if (back < top.A) {
+              break;
+            }
+            top.Pos = back;
+          } else {
+            top.Pos = back;
+            if (MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos)) {
+              continue;
+            }
+          }
+          if (ContinuationMayStart(s, top.Pos)) {
             resumed = true;
             break;
+          }
+          // The continuation fails here at once: so the memo says (the next
+          // run given back over this place skips it with the others).
+          if (jumps && MemoEligible(s, top.Pos)) {
+            MemoRecord(s.MemoIndex, top.Pos);
           }
         }
         if (!resumed) {
@@ -811,7 +1023,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         }
         pos = top.Pos;
         pc = s.Next;
-        if (top.A == s.Min && !MemoEligible(s, pos)) {
+        if (top.Pos == top.A && !MemoEligible(s, pos)) {
           stack_.pop_back();
         }
         return true;
@@ -851,6 +1063,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         pos = top.Pos;
         if (top.A != 0) {
           top.Kind = ekMemo;
+          top.A = top.Pos;
         } else {
           stack_.pop_back();
         }

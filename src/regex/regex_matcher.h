@@ -8,18 +8,25 @@
 // barriers (atomic groups, lookarounds, conditions: cut or unwound when
 // their body ends) and a trail of register changes (captures, loop counters,
 // the call frame), undone when backtracking passes them; every iteration of
-// a loop keeps its alternatives. Subroutine calls keep their frames in an
-// arena; a return restores the caller's captures.
+// a loop keeps its alternatives. A register is trailed once between two
+// choice points, and a loop exit whose first item cannot match is not
+// pushed, so the stack holds what is pending, not what was done. Subroutine
+// calls keep their frames in an arena; a return restores the caller's
+// captures.
 //
 // Work is bounded two ways. A failure memo records (state, position) pairs
 // whose continuation has failed, where that is sound: only for patterns
 // without back references, conditions, calls, callouts, verbs and \G, and
 // for states outside lookarounds and inside loops whose iteration count
-// does not matter; it lives with the subject and the window. Everything
-// else is bounded by a step budget: a match call may take kMatchStepLimit
-// steps (states run, alternatives resumed, repetitions given back one by
-// one), or 64 per code unit of the window if that is more; beyond it
-// ERegExpRuntime is raised.
+// does not matter; it lives with the subject and the window. A repetition
+// of one code gives back over memoized positions a word of the memo at a
+// time, and reads a run it has read before (a nested loop starting it again
+// inside it) only once per match call. Everything else is bounded by a step
+// budget: a match call may take kMatchStepLimit steps (states run,
+// alternatives resumed, repetitions given back one by one, units taken by a
+// single-code repetition), or 64 per code unit of the window if that is
+// more, or the budget set on the object; beyond it ERegExpRuntime is
+// raised.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +41,7 @@ enum TREBacktrackKind : std::uint8_t {
   // Trail entries: undo a register change.
   ekTrail1,
   ekTrail2,
+  ekTrail3,
   ekTrailArena,
   ekTrailRestore,
   ekTrailMark,
@@ -89,19 +97,29 @@ class TREMatchEngine {
   void ApplyTrail(const TREBacktrackEntry& entry);
   void PopUndoing();
   void Push(TREBacktrackKind kind, int state, int pos, int a = 0, int b = 0);
+  void PushMemo(int state, int pos);
   void SetRegister(int reg, int value);
   void SetRegisters2(int reg, int first, int second);
+  void CloseCapture(int group, int pos);
   void Cut(int barrier);
   void Unwind(int barrier);
   void Call(const TRENFAState& state, int pos);
   int Return();
+  int RunEnd(const TRENFAState& state, int index, int from);
   int FirstViable(int base, int from, int count, int pos) const;
   bool ContinuationMayStart(const TRENFAState& state, int pos) const;
   bool MemoEligible(const TRENFAState& state, int pos) const;
   bool MemoTest(int index, int pos) const;
+  int LastUnmemoized(const TRENFAState& state, int from, int lowest);
   void MemoRecord(int index, int pos);
   void CountStep() {
     if (++steps_ > step_limit_) {
+      StepLimitReached();
+    }
+  }
+  void CountSteps(int count) {
+    steps_ += count;
+    if (steps_ > step_limit_) {
       StepLimitReached();
     }
   }
@@ -113,9 +131,22 @@ class TREMatchEngine {
   const TRECompiledProgram* program_ = nullptr;
   TREMatchContext context_;
   std::vector<int> registers_;
+  // Per register: the epoch in which it was last written to the trail; the
+  // epoch moves on with every choice point or barrier pushed and every
+  // trail entry undone.
+  std::vector<std::uint64_t> trail_epochs_;
+  std::uint64_t epoch_ = 0;
   std::vector<TREBacktrackEntry> stack_;
   std::vector<int> arena_;
   std::vector<int> result_;
+  // The last run read by each single-code repetition state (this call).
+  struct TRERun {
+    int Begin = -1;
+    int End = -1;
+  };
+  std::vector<TRERun> runs_;
+  // Per state: its code repeats by code points (TRECode::RepeatsByCodePoint).
+  std::vector<bool> by_code_point_;
   int register_frame_ = 0;
   int register_barrier_ = 0;
   int register_mark_ = 0;
@@ -133,6 +164,12 @@ class TREMatchEngine {
   std::vector<std::uint64_t> memo_;
   bool memo_ready_ = false;
   int memo_points_ = 0;
+  // Per memo point: a stretch of positions whose bits are all set.
+  struct TRESetStretch {
+    int Low = 0;
+    int High = -2;
+  };
+  std::vector<TRESetStretch> memo_stretches_;
   int memo_width_ = 0;
   int memo_window_begin_ = -1;
   int memo_window_end_ = -1;

@@ -178,8 +178,10 @@
 //     patterns with back references, conditions, calls, callouts, verbs or
 //     \G, not inside lookarounds. Every match call has a step budget:
 //     kMatchStepLimit steps (states run, alternatives resumed, repetitions
-//     given back one by one) or 64 per code unit of the window if that is
-//     more. A call that needs more raises ERegExpRuntime instead of running
+//     given back one by one, units taken by a repeated single item) or 64
+//     per code unit of the window if that is more, unless SetStepLimit gave
+//     the object a budget of its own. A call that needs more raises
+//     ERegExpRuntime "バックトラックの回数が上限を超えました" instead of running
 //     for ever: exponential or quadratic work the memo cannot cut.
 //
 // NOT SUPPORTED
@@ -584,6 +586,11 @@ class TRegExp {
   static void RegSplit(std::u16string_view regexp, std::u16string_view input,
                        TWideStringList& pieces, TREOptions options = RegExpDefaultOptions);
 
+  // The step budget of one match call; 0 (the default) is the rule of
+  // LIMITS above, any other value the budget itself.
+  std::int64_t StepLimit() const { return step_limit_; }
+  void SetStepLimit(std::int64_t limit) { step_limit_ = limit > 0 ? limit : 0; }
+
   const TNotifyEvent& OnMatch() const { return on_match_; }
   void SetOnMatch(TNotifyEvent handler) { on_match_ = std::move(handler); }
   const TCalloutEvent& OnCallout() const { return on_callout_; }
@@ -635,6 +642,7 @@ class TRegExp {
   int global_pos_ = 0;
   int last_mark_ = -1;
   int error_mark_ = -1;
+  std::int64_t step_limit_ = 0;
 
   TNotifyEvent on_match_;
   TCalloutEvent on_callout_;

@@ -146,6 +146,33 @@ TEST(RegExpObject, TheMemoDoesNotOutliveAWindow) {
   EXPECT_TRUE(re.ExecPos(2, 4));
 }
 
+TEST(RegExpObject, AStepBudgetOfItsOwn) {
+  // The memo may not serve a back reference: this backtracking is
+  // exponential, and the budget ends it with an error, not a "no match".
+  TRegExp bounded;
+  bounded.SetExpression(u"(a+)+\\1b");
+  bounded.SetStepLimit(5000);
+  EXPECT_EQ(bounded.StepLimit(), 5000);
+  try {
+    bounded.Exec(std::u16string(40, u'a'));
+    ADD_FAILURE() << "no error";
+  } catch (const ERegExpRuntime& e) {
+    EXPECT_EQ(Message(e), u"バックトラックの回数が上限を超えました");
+  }
+  ASSERT_TRUE(bounded.Exec(u"aaab"));
+  EXPECT_EQ(bounded.Groups()[1].Index(), 2);
+  // The default budget (64 steps per unit here) ends it too; another
+  // object's budget is not this one's.
+  TRegExp unbounded;
+  unbounded.SetExpression(u"(a+)+\\1b");
+  EXPECT_EQ(unbounded.StepLimit(), 0);
+  EXPECT_THROW(unbounded.Exec(std::u16string(40, u'a')), ERegExpRuntime);
+  bounded.SetStepLimit(100);
+  EXPECT_THROW(bounded.Exec(u"aaaaaaaaac"), ERegExpRuntime);
+  bounded.SetStepLimit(0);
+  EXPECT_FALSE(bounded.Exec(u"aaaaaaaaac"));
+}
+
 TEST(RegExpObject, GroupsAndNames) {
   TRegExp re;
   re.SetExpression(u"(?<x>a)|(?<y>b)(?<x>c)( (d) )\t");
