@@ -793,8 +793,10 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
       }
       case nkGoSub: {
         bool looping = false;
+        int frames_seen = 0;
         for (int frame = registers_[static_cast<std::size_t>(register_frame_)]; frame >= 0;
              frame = arena_[static_cast<std::size_t>(frame + kFrameParent)]) {
+          ++frames_seen;
           if (arena_[static_cast<std::size_t>(frame + kFrameGroup)] == s.Group &&
               arena_[static_cast<std::size_t>(frame + kFramePosition)] == pos) {
             // The same call again without progress would never end.
@@ -802,6 +804,10 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
             break;
           }
         }
+        // The walk grows with the depth of recursion: charged to the budget,
+        // so that deep recursion at every start position cannot run on
+        // unbounded between two steps.
+        CountSteps(frames_seen);
         if (looping) {
           break;
         }
