@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "heap_counter.h"
+#include "platform/codepage.h"
 #include "regex/regex_messages.h"
 #include "regex/regex_prefilter.h"
 #include "regex/regexp.h"
@@ -317,12 +318,12 @@ std::vector<bench::TableRow> Rows(const std::vector<Case>& cases,
   for (std::size_t k = 0; k < cases.size(); ++k) {
     const Case& c = cases[k];
     bench::TableRow row;
-    row.pattern = bench::ToUtf8(c.pattern);
+    row.pattern = platform::Utf16ToUtf8(c.pattern);
     row.options = c.letters == "wk" ? "IgnoreWidth, IgnoreKana" : c.letters;
     if (!c.start_optimized)
       row.options += "start optimizations off";
     row.subject = SubjectName(c.subject);
-    row.pcre2_pattern = bench::ToUtf8(c.pcre2_pattern);
+    row.pcre2_pattern = platform::Utf16ToUtf8(c.pcre2_pattern);
     bool any = false;
     for (const Engine engine : {Engine::kOurs, Engine::kInterpreter, Engine::kJit}) {
       const auto found = results.find(RunName(k, engine));

@@ -4,6 +4,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include "platform/codepage.h"
 #include "regex_bench_subjects.h"
 
 namespace tenrovel::bench {
@@ -32,8 +33,8 @@ std::string ErrorText(int code) {
   const int length = pcre2_get_error_message(code, buffer, std::size(buffer));
   if (length < 0)
     return "PCRE2 error " + std::to_string(code);
-  return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(buffer),
-                                    static_cast<std::size_t>(length)));
+  return platform::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(buffer),
+                                                   static_cast<std::size_t>(length)));
 }
 
 bool IsHighSurrogate(char16_t unit) {

@@ -39,7 +39,5 @@ std::u16string SmbcListAnswer(std::size_t utf8_bytes, std::uint64_t seed);
 std::u16string PostalAnswer(std::size_t utf8_bytes, std::uint64_t seed);
 // The UTF-8 length of a UTF-16 text (a lone surrogate counts 3).
 std::size_t Utf8Length(std::u16string_view text);
-// UTF-8 of a UTF-16 text, for printing (a lone surrogate becomes U+FFFD).
-std::string ToUtf8(std::u16string_view text);
 
 }  // namespace tenrovel::bench
