@@ -239,6 +239,7 @@ class MizuhoJobs(CliCase):
             ("partial", ["--pref", "01,13"], stall, 4,
              "tenrovel: wrote 12 rows to out.csv (2 prefectures); not fetched: 北海道"),
             ("nothing", ["--pref", "02"], None, 1, "tenrovel: nothing found; out.csv holds the header row"),
+            ("one", ["--pref", "13"], None, 0, "tenrovel: wrote 12 rows to out.csv (1 prefecture)"),
         ]
         for name, args, fault, code, line in cases:
             for quiet in (False, True):

@@ -80,22 +80,24 @@ int EndOfJob(const job::TMyThread& worker, const std::string& file, bool interru
 }
 
 void SayOutcome(int code, const job::TMyThread& worker, const std::string& file) {
-  const std::string rows = std::to_string(worker.Report().rows_written);
-  const std::string prefectures = std::to_string(worker.Fields().PrefCount);
+  const auto counted = [](auto count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+  };
+  const std::string rows = counted(worker.Report().rows_written, "row");
+  const std::string prefectures = counted(worker.Fields().PrefCount, "prefecture");
   switch (code) {
     case kExitRowsWritten:
-      Say("wrote " + rows + " rows to " + file + " (" + prefectures + " prefectures)");
+      Say("wrote " + rows + " to " + file + " (" + prefectures + ")");
       break;
     case kExitPartial: {
       const std::string not_tried = NameList(worker.Report().not_tried);
-      Say("wrote " + rows + " rows to " + file + " (" + prefectures +
-          " prefectures); not fetched: " +
-          NameList(job::PrefecturesWithFailedDownloads(worker.Report())) +
+      Say("wrote " + rows + " to " + file + " (" + prefectures +
+          "); not fetched: " + NameList(job::PrefecturesWithFailedDownloads(worker.Report())) +
           (not_tried.empty() ? "" : "; not tried: " + not_tried));
       break;
     }
     case kExitCancelled:
-      Say("cancelled: " + rows + " rows kept in " + file);
+      Say("cancelled: " + rows + " kept in " + file);
       break;
     case kExitUnreachable:
       Say(worker.Request().to_standard_output
