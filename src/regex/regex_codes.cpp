@@ -22,14 +22,23 @@ bool IsControlUnassignedOrSurrogate(char32_t c) {
 }
 
 // Compares the subject at `pos` with `folded` characters; sets the units
-// consumed.
+// consumed. `ascii`: FoldedAscii(compare).
 bool MatchFolded(const TREMatchContext& c, int pos, const char32_t* folded, std::size_t count,
-                 TRECompareOptions compare, int& length) {
+                 TRECompareOptions compare, const char32_t* ascii, int& length) {
   const bool merge = compare.Contains(coIgnoreWidth);
   int at = pos;
   for (std::size_t i = 0; i < count; ++i) {
     if (at >= c.WindowEnd) {
       return false;
+    }
+    // An ASCII unit is one character of one unit under every option: no
+    // surrogate, no half-width kana to merge with the unit after it.
+    if (const char16_t unit = c.Text[at]; unit < 0x80) {
+      if (ascii[unit] != folded[i]) {
+        return false;
+      }
+      ++at;
+      continue;
     }
     int unit_length = 0;
     const char32_t ch = ReadCompareChar(c.Text, at, c.WindowEnd, merge, unit_length);
@@ -141,6 +150,11 @@ int TRECode::ExecRepeat(const TREMatchContext& c, int pos, int max, int& count) 
 }
 
 int TRECode::StepBack(const TREMatchContext& c, int begin, int pos) const {
+  // Only a half-width voiced mark ends a merged pair, only a low surrogate
+  // a surrogate pair; an ASCII unit is a character of its own.
+  if (c.Text[pos - 1] < 0x80) {
+    return pos - 1;
+  }
   if (MergesWidth() && pos - 2 >= begin) {
     int length = 0;
     ReadCompareChar(c.Text, pos - 2, pos, true, length);
@@ -170,7 +184,7 @@ int TRESingleCharCode::ExecRepeat(const TREMatchContext& c, int pos, int max, in
     const char16_t unit = c.Text[pos];
     int length = 1;
     char32_t ch = unit;
-    if (merge || IsHighSurrogate(unit)) {
+    if (unit >= 0x80 && (merge || IsHighSurrogate(unit))) {
       ch = ReadCompareChar(c.Text, pos, c.WindowEnd, merge, length);
     }
     if (!MatchesChar(ch)) {
@@ -186,6 +200,7 @@ TRECharCode::TRECharCode(char32_t ch, TRECompareOptions compare)
     : TRESingleCharCode(ckChar, compare),
       char_(ch),
       folded_(FoldChar(ch, compare)),
+      folded_ascii_(FoldedAscii(compare)),
       max_units_(ch >= 0x10000 || compare.Contains(coIgnoreWidth) ? 2 : 1) {
   if (ch < 0x10000 && !IsHighSurrogate(ch) && !IsLowSurrogate(ch)) {
     if (compare.Empty()) {
@@ -224,12 +239,30 @@ bool TRECharCode::IsEqual(const TREMatchContext& c, int pos, int& length) const 
       return false;
     }
   }
+  if (unit < 0x80) {
+    length = 1;
+    return folded_ascii_[unit] == folded_;
+  }
   return TRESingleCharCode::IsEqual(c, pos, length);
 }
 
 int TRECharCode::ExecRepeat(const TREMatchContext& c, int pos, int max, int& count) const {
   if (unit_a_ == 0 || !CompareOptions().Empty()) {
-    return TRESingleCharCode::ExecRepeat(c, pos, max, count);
+    // The ASCII part of the run from the folding table, the rest (and the
+    // first non-ASCII unit) through the full compare.
+    count = 0;
+    while ((max < 0 || count < max) && pos < c.WindowEnd && c.Text[pos] < 0x80 &&
+           folded_ascii_[c.Text[pos]] == folded_) {
+      ++pos;
+      ++count;
+    }
+    if (pos >= c.WindowEnd || c.Text[pos] < 0x80 || (max >= 0 && count >= max)) {
+      return pos;
+    }
+    int rest = 0;
+    const int end = TRESingleCharCode::ExecRepeat(c, pos, max < 0 ? -1 : max - count, rest);
+    count += rest;
+    return end;
   }
   count = 0;
   while ((max < 0 || count < max) && pos < c.WindowEnd && c.Text[pos] == unit_a_) {
@@ -240,7 +273,7 @@ int TRECharCode::ExecRepeat(const TREMatchContext& c, int pos, int max, int& cou
 }
 
 TRELiteralCode::TRELiteralCode(std::u16string text, TRECompareOptions compare)
-    : TRECode(ckLiteral, compare), text_(std::move(text)) {
+    : TRECode(ckLiteral, compare), text_(std::move(text)), folded_ascii_(FoldedAscii(compare)) {
   const int end = static_cast<int>(text_.size());
   const bool merge = compare.Contains(coIgnoreWidth);
   for (int pos = 0; pos < end;) {
@@ -269,7 +302,8 @@ bool TRELiteralCode::IsEqual(const TREMatchContext& c, int pos, int& length) con
     length = size;
     return true;
   }
-  return MatchFolded(c, pos, folded_.data(), folded_.size(), CompareOptions(), length);
+  return MatchFolded(c, pos, folded_.data(), folded_.size(), CompareOptions(), folded_ascii_,
+                     length);
 }
 
 bool TRELiteralCode::CanStartWith(char16_t unit) const {

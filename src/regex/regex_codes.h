@@ -172,6 +172,8 @@ class TRECharCode final : public TRESingleCharCode {
  private:
   char32_t char_;
   char32_t folded_;
+  // FoldChar of the ASCII characters under the compare options.
+  const char32_t* folded_ascii_;
   // The plain one-unit forms that match (both cases of an ASCII letter).
   char16_t unit_a_ = 0;
   char16_t unit_b_ = 0;
@@ -197,6 +199,7 @@ class TRELiteralCode final : public TRECode {
  private:
   std::u16string text_;
   std::vector<char32_t> folded_;
+  const char32_t* folded_ascii_;
   int min_units_ = 0;
   int max_units_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "regex/regex_fold.h"
 
 #include <array>
+#include <cstdint>
 
 #include "regex/regex_utf.h"
 #include "regex/unicode_properties.h"
@@ -87,6 +88,21 @@ char32_t FoldChar(char32_t c, TRECompareOptions options) {
     c = GetUnicodeUpperCase(c);
   }
   return c;
+}
+
+const char32_t* FoldedAscii(TRECompareOptions options) {
+  static_assert(TRECompareOptions{coIgnoreCase, coIgnoreWidth, coIgnoreKana}.ToBits() == 7);
+  using Table = std::array<std::array<char32_t, 128>, 8>;
+  static const Table kTables = [] {
+    Table tables{};
+    for (std::uint8_t bits = 0; bits < 8; ++bits) {
+      for (char32_t c = 0; c < 128; ++c) {
+        tables[bits][c] = FoldChar(c, TRECompareOptions::FromBits(bits));
+      }
+    }
+    return tables;
+  }();
+  return kTables[options.ToBits() & 7].data();
 }
 
 char32_t WidthPartner(char32_t c) {

@@ -19,6 +19,11 @@ char32_t ReadCompareChar(const char16_t* text, int pos, int end, bool merge_widt
 // The folded value of one character.
 char32_t FoldChar(char32_t c, TRECompareOptions options);
 
+// FoldChar of the 128 ASCII characters under `options`, from a table built
+// once per set of options: the width-merging compares meet mostly ASCII
+// subjects, where FoldChar's full-width and case lookups dominate.
+const char32_t* FoldedAscii(TRECompareOptions options);
+
 // The characters a class test tries for `c` under the options: c itself and
 // its width, kana and case partners (at most kMaxClassCandidates, no
 // duplicates). Returns the count.

@@ -201,8 +201,11 @@
 // THREADS
 //   A TRegExp holds its matching state; use one object from one thread at a
 //   time. Distinct objects are independent. The Unicode name table is built
-//   before main() and read-only afterwards; the prefilter and step-budget
-//   switches of the tests (regex_prefilter.h, regex_matcher.h) are global.
+//   before main() and read-only afterwards; the folding table of the ASCII
+//   characters that compiled patterns share is built once, on first use
+//   (under C++'s guarded static initialization), and only read afterwards;
+//   the prefilter and step-budget switches of the tests (regex_prefilter.h,
+//   regex_matcher.h) are global.
 #pragma once
 
 #include <cstdint>
