@@ -396,6 +396,56 @@ int TREMatchEngine::LastUnmemoized(const TRENFAState& state, int from, int lowes
   return found;
 }
 
+// The first position in [from, highest] at which the memo does not rule out
+// the continuation of `state` (highest + 1 if there is none): the forward
+// counterpart of LastUnmemoized, for a reluctant repetition taking more over
+// positions already known to fail.
+int TREMatchEngine::FirstUnmemoized(const TRENFAState& state, int from, int highest) {
+  const auto base = static_cast<std::int64_t>(state.MemoIndex) * memo_width_;
+  TRESetStretch& known = memo_stretches_[static_cast<std::size_t>(state.MemoIndex)];
+  int found = highest + 1;
+  int pos = from;
+  while (pos <= highest) {
+    CountStep();
+    if (pos >= known.Low && pos <= known.High) {
+      pos = known.High + 1;
+      continue;
+    }
+    const std::int64_t bit = base + pos;
+    const auto offset = static_cast<unsigned>(bit % 64);
+    const std::uint64_t clear = ~memo_[static_cast<std::size_t>(bit / 64)] >> offset;
+    if (clear != 0) {
+      const int hit = pos + std::countr_zero(clear);
+      if (hit <= highest) {
+        found = hit;
+      }
+      break;
+    }
+    pos += 64 - static_cast<int>(offset);
+  }
+  // Bits [from, found) are set: remember the stretch, joined to the known one
+  // where they meet.
+  const int high = found - 1;
+  if (from <= high) {
+    if (known.Low <= high + 1 && known.High + 1 >= from) {
+      known.Low = std::min(known.Low, from);
+      known.High = std::max(known.High, high);
+    } else if (high - from > known.High - known.Low) {
+      known = {from, high};
+    }
+  }
+  // Where an enclosing loop's iteration began the memo does not apply.
+  int loop = state.MemoLoop;
+  for (int i = 0; i < state.MemoDepth && loop >= 0; ++i) {
+    const int start = registers_[static_cast<std::size_t>(program_->LoopStartRegister(loop))];
+    if (start < found && start >= from && start <= highest) {
+      found = start;
+    }
+    loop = program_->Loops[static_cast<std::size_t>(loop)].Parent;
+  }
+  return found;
+}
+
 void TREMatchEngine::MemoRecord(int index, int pos) {
   const std::size_t bit = static_cast<std::size_t>(index) * static_cast<std::size_t>(memo_width_) +
                           static_cast<std::size_t>(pos);
@@ -617,7 +667,8 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
             break;
           }
           if (s.Max < 0 || s.Min < s.Max) {
-            Push(ekRepeatLazy, pc, after, s.Min);
+            // B: the far end of the run it may take, once it is known.
+            Push(ekRepeatLazy, pc, after, s.Min, -1);
           }
           pos = after;
           pc = s.Next;
@@ -1040,19 +1091,57 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         if (MemoEligible(s, top.Pos)) {
           MemoRecord(s.MemoIndex, top.Pos);
         }
+        const bool jumps = by_code_point_[static_cast<std::size_t>(top.State)] && memo_ready_ &&
+                           (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
         bool resumed = false;
-        while (s.Max < 0 || top.A < s.Max) {
-          CountStep();
-          int length = 0;
-          if (!s.Code->IsEqual(context_, top.Pos, length) || length == 0) {
-            break;
+        if (jumps) {
+          // Every code point boundary of the run ends a repetition: read how
+          // far the run goes (no further than the count left allows) once,
+          // then take the positions the memo rules out all at once. The end
+          // stops the repetition at its maximum: the count is not read again.
+          if (top.B < 0) {
+            if (s.Max < 0) {
+              top.B = RunEnd(s, top.State, top.Pos);
+            } else {
+              int count = 0;
+              top.B = s.Code->ExecRepeat(context_, top.Pos, s.Max - top.A, count);
+              CountSteps(top.B - top.Pos);
+            }
           }
-          top.Pos += length;
-          ++top.A;
-          if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos)) &&
-              ContinuationMayStart(s, top.Pos)) {
-            resumed = true;
-            break;
+          while (top.Pos < top.B) {
+            CountStep();
+            int next = FirstUnmemoized(s, top.Pos + 1, top.B);
+            while (next <= top.B &&
+                   IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, next)) {
+              next = FirstUnmemoized(s, next + 1, top.B);
+            }
+            if (next > top.B) {
+              break;
+            }
+            top.Pos = next;
+            if (ContinuationMayStart(s, top.Pos)) {
+              resumed = true;
+              break;
+            }
+            // The continuation fails here at once: so the memo says.
+            if (MemoEligible(s, top.Pos)) {
+              MemoRecord(s.MemoIndex, top.Pos);
+            }
+          }
+        } else {
+          while (s.Max < 0 || top.A < s.Max) {
+            CountStep();
+            int length = 0;
+            if (!s.Code->IsEqual(context_, top.Pos, length) || length == 0) {
+              break;
+            }
+            top.Pos += length;
+            ++top.A;
+            if (!(MemoEligible(s, top.Pos) && MemoTest(s.MemoIndex, top.Pos)) &&
+                ContinuationMayStart(s, top.Pos)) {
+              resumed = true;
+              break;
+            }
           }
         }
         if (!resumed) {

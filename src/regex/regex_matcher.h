@@ -19,10 +19,11 @@
 // without back references, conditions, calls, callouts, verbs and \G, and
 // for states outside lookarounds and inside loops whose iteration count
 // does not matter; it lives with the subject and the window. A repetition
-// of one code gives back over memoized positions a word of the memo at a
-// time, and reads a run it has read before (a nested loop starting it again
-// inside it) only once per match call. Everything else is bounded by a step
-// budget: a match call may take kMatchStepLimit steps (states run,
+// of one code gives back (a reluctant one: takes more) over memoized
+// positions a word of the memo at a time, and reads a run it has read
+// before (a nested loop starting it again inside it) only once per match
+// call. Everything else is bounded by a step budget: a match call may take
+// kMatchStepLimit steps (states run,
 // alternatives resumed, repetitions given back one by one, units taken by a
 // single-code repetition), or 64 per code unit of the window if that is
 // more, or the budget set on the object; beyond it ERegExpRuntime is
@@ -111,6 +112,7 @@ class TREMatchEngine {
   bool MemoEligible(const TRENFAState& state, int pos) const;
   bool MemoTest(int index, int pos) const;
   int LastUnmemoized(const TRENFAState& state, int from, int lowest);
+  int FirstUnmemoized(const TRENFAState& state, int from, int highest);
   void MemoRecord(int index, int pos);
   void CountStep() {
     if (++steps_ > step_limit_) {
