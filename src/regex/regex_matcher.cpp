@@ -342,6 +342,20 @@ bool TREMatchEngine::MemoTest(int index, int pos) const {
   return (memo_[bit / 64] >> (bit % 64)) & 1U;
 }
 
+// Remembers that the memo bits [low, high] are all set: joined to the known
+// stretch where the two meet, else kept in its place when longer.
+void TREMatchEngine::RememberSetStretch(TRESetStretch& known, int low, int high) {
+  if (low > high) {
+    return;
+  }
+  if (known.Low <= high + 1 && known.High + 1 >= low) {
+    known.Low = std::min(known.Low, low);
+    known.High = std::max(known.High, high);
+  } else if (high - low > known.High - known.Low) {
+    known = {low, high};
+  }
+}
+
 // The last position in [lowest, from] at which the memo does not rule out
 // the continuation of `state` (lowest - 1 if there is none). The bits are
 // read a word at a time, and each memo point remembers the widest stretch of
@@ -373,17 +387,8 @@ int TREMatchEngine::LastUnmemoized(const TRENFAState& state, int from, int lowes
     }
     pos -= static_cast<int>(offset) + 1;
   }
-  // Bits (found, from] are set: remember the stretch, joined to the known one
-  // where they meet.
-  const int low = found + 1;
-  if (low <= from) {
-    if (known.Low <= from + 1 && known.High + 1 >= low) {
-      known.Low = std::min(known.Low, low);
-      known.High = std::max(known.High, from);
-    } else if (from - low > known.High - known.Low) {
-      known = {low, from};
-    }
-  }
+  // Bits (found, from] are set.
+  RememberSetStretch(known, found + 1, from);
   // Where an enclosing loop's iteration began the memo does not apply.
   int loop = state.MemoLoop;
   for (int i = 0; i < state.MemoDepth && loop >= 0; ++i) {
@@ -423,17 +428,8 @@ int TREMatchEngine::FirstUnmemoized(const TRENFAState& state, int from, int high
     }
     pos += 64 - static_cast<int>(offset);
   }
-  // Bits [from, found) are set: remember the stretch, joined to the known one
-  // where they meet.
-  const int high = found - 1;
-  if (from <= high) {
-    if (known.Low <= high + 1 && known.High + 1 >= from) {
-      known.Low = std::min(known.Low, from);
-      known.High = std::max(known.High, high);
-    } else if (high - from > known.High - known.Low) {
-      known = {from, high};
-    }
-  }
+  // Bits [from, found) are set.
+  RememberSetStretch(known, from, found - 1);
   // Where an enclosing loop's iteration began the memo does not apply.
   int loop = state.MemoLoop;
   for (int i = 0; i < state.MemoDepth && loop >= 0; ++i) {

@@ -172,6 +172,7 @@ class TREMatchEngine {
     int High = -2;
   };
   std::vector<TRESetStretch> memo_stretches_;
+  static void RememberSetStretch(TRESetStretch& known, int low, int high);
   int memo_width_ = 0;
   int memo_window_begin_ = -1;
   int memo_window_end_ = -1;
