@@ -132,15 +132,14 @@ class TRECode {
   // Whether ExecRepeat/StepBack may stand for a repetition of the item (one
   // character per repetition, independent of captures).
   virtual bool IsSimpleRepeatable() const { return !IsZeroWidth(); }
-  // Whether each repetition is one code point, so that every code point
-  // boundary inside a run is the end of a repetition.
-  virtual bool RepeatsByCodePoint() const { return IsSimpleRepeatable() && !MergesWidth(); }
+  // Whether each repetition is one character as the comparison reads it (a
+  // code point; under width merging a half-width letter and its voiced mark
+  // are one), so that every such boundary inside a run ends a repetition.
+  virtual bool RepeatsByCompareChar() const { return IsSimpleRepeatable(); }
   // Whether a match can begin with the ASCII subject unit `unit`, and with
   // any non-ASCII unit. Exact: false only where no match can begin.
   virtual bool CanStartWith(char16_t unit) const;
   virtual bool CanStartNonAscii() const { return true; }
-
- protected:
   bool MergesWidth() const { return compare_.Contains(coIgnoreWidth); }
 
  private:
@@ -292,7 +291,7 @@ class TRELineBreakCharCode final : public TRECode {
   explicit TRELineBreakCharCode(TRECompareOptions compare) : TRECode(ckLineBreakChar, compare) {}
   bool IsEqual(const TREMatchContext& c, int pos, int& length) const override;
   int StepBack(const TREMatchContext& c, int begin, int pos) const override;
-  bool RepeatsByCodePoint() const override { return false; }
+  bool RepeatsByCompareChar() const override { return false; }
   bool CanStartWith(char16_t unit) const override { return IsVerticalSpace(unit); }
   bool CanStartNonAscii() const override { return true; }
 };
@@ -305,7 +304,7 @@ class TRECombiningSequence final : public TRECode {
   bool IsEqual(const TREMatchContext& c, int pos, int& length) const override;
   int StepBack(const TREMatchContext& c, int begin, int pos) const override;
   int MaxUnits() const override { return -1; }
-  bool RepeatsByCodePoint() const override { return false; }
+  bool RepeatsByCompareChar() const override { return false; }
 };
 
 // Zero-width assertions: ^ $ \A \Z \z \G \b \B.

@@ -77,6 +77,11 @@ char32_t ReadCompareChar(const char16_t* text, int pos, int end, bool merge_widt
   return c;
 }
 
+bool IsInsideWidthMerge(const char16_t* text, int begin, int end, int pos) {
+  return pos > begin && pos < end && IsHalfWidthKana(text[pos - 1]) &&
+         text::ComposeHalfWidthKana(text[pos - 1], text[pos]) != 0;
+}
+
 char32_t FoldChar(char32_t c, TRECompareOptions options) {
   if (options.Contains(coIgnoreWidth)) {
     c = ToFullWidth(c);

@@ -16,6 +16,10 @@ namespace tenrovel::regex {
 // The character at `pos` (< end) and its length in code units.
 char32_t ReadCompareChar(const char16_t* text, int pos, int end, bool merge_width, int& length);
 
+// Whether `pos` falls between a half-width letter and the voiced mark that
+// ReadCompareChar merges with it (positions in [begin, end)).
+bool IsInsideWidthMerge(const char16_t* text, int begin, int end, int pos);
+
 // The folded value of one character.
 char32_t FoldChar(char32_t c, TRECompareOptions options);
 

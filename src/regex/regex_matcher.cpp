@@ -4,6 +4,7 @@
 #include <atomic>
 #include <bit>
 
+#include "regex/regex_fold.h"
 #include "regex/regex_messages.h"
 #include "regex/regex_utf.h"
 
@@ -65,10 +66,12 @@ void TREMatchEngine::SetProgram(const TRECompiledProgram* program) {
     if (program_->Optimize.PreMatchCode != nullptr) {
       prematch_search_.Compile(*program_->Optimize.PreMatchCode);
     }
-    by_code_point_.assign(program_->States.size(), false);
+    repeat_units_.assign(program_->States.size(), kUnitsIrregular);
     for (std::size_t state = 0; state < program_->States.size(); ++state) {
       const TRECode* code = program_->States[state].Code;
-      by_code_point_[state] = code != nullptr && code->RepeatsByCodePoint();
+      if (code != nullptr && code->RepeatsByCompareChar()) {
+        repeat_units_[state] = code->MergesWidth() ? kUnitsMergedWidths : kUnitsCodePoints;
+      }
     }
   }
   ResetMemo();
@@ -260,21 +263,41 @@ int TREMatchEngine::Return() {
   return arena_[frame + kFrameReturn];
 }
 
+// Whether `pos`, inside a run of the code of `state` (a regular one),
+// is no end of a repetition: it splits a surrogate pair, or a half-width
+// letter from the voiced mark the code reads with it. A run that begins at
+// `pos` still begins there.
+bool TREMatchEngine::SplitsRepeat(const TRENFAState& state, int pos) const {
+  const TREMatchContext& c = context_;
+  return IsInsidePair(c.Text, c.WindowBegin, c.WindowEnd, pos) ||
+         (state.Code->MergesWidth() && IsInsideWidthMerge(c.Text, c.WindowBegin, c.WindowEnd, pos));
+}
+
 // The far end of the optional repetitions of a single-code repetition from
-// `from`. A run of a code that repeats by code points ends at the same place
-// from wherever inside it it starts: nested loops that start it again at
-// every position of a long run read the run once.
+// `from`. A run of a code that repeats by characters ends at the same place
+// from wherever inside it it starts (at the end of a repetition): nested
+// loops that start it again at every position of a long run read the run
+// once.
 int TREMatchEngine::RunEnd(const TRENFAState& state, int index, int from) {
   int count = 0;
-  if (state.Max >= 0 || !by_code_point_[static_cast<std::size_t>(index)]) {
+  if (state.Max >= 0 || repeat_units_[static_cast<std::size_t>(index)] == kUnitsIrregular) {
     const int end =
         state.Code->ExecRepeat(context_, from, state.Max >= 0 ? state.Max - state.Min : -1, count);
     CountSteps(end - from);
     return end;
   }
+  if (SplitsRepeat(state, from)) {
+    // A run begun inside a character reads its second half alone first;
+    // after it, it is the run read from a character's start.
+    int length = 0;
+    CountStep();
+    if (!state.Code->IsEqual(context_, from, length) || length == 0) {
+      return from;
+    }
+    from += length;
+  }
   TRERun& run = runs_[static_cast<std::size_t>(index)];
-  if (run.Begin >= 0 && from <= run.End &&
-      !IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, from)) {
+  if (run.Begin >= 0 && from <= run.End) {
     if (from >= run.Begin) {
       return run.End;
     }
@@ -369,6 +392,10 @@ int TREMatchEngine::LastUnmemoized(const TRENFAState& state, int from, int lowes
   while (pos >= lowest) {
     CountStep();
     if (pos >= known.Low && pos <= known.High) {
+      if (known.Low <= lowest && !MemoTest(state.MemoIndex, lowest)) {
+        found = lowest;  // a run's start inside a character: still its start
+        break;
+      }
       pos = known.Low - 1;
       continue;
     }
@@ -380,14 +407,19 @@ int TREMatchEngine::LastUnmemoized(const TRENFAState& state, int from, int lowes
     }
     if (clear != 0) {
       const int hit = pos - static_cast<int>(offset) + 63 - std::countl_zero(clear);
-      if (hit >= lowest) {
-        found = hit;
+      if (hit < lowest) {
+        break;
       }
-      break;
+      if (hit == lowest || !SplitsRepeat(state, hit)) {
+        found = hit;
+        break;
+      }
+      pos = hit - 1;  // no repetition ends inside a character
+      continue;
     }
     pos -= static_cast<int>(offset) + 1;
   }
-  // Bits (found, from] are set.
+  // Positions (found, from] are ruled out: set, or inside a character.
   RememberSetStretch(known, found + 1, from);
   // Where an enclosing loop's iteration began the memo does not apply.
   int loop = state.MemoLoop;
@@ -421,14 +453,19 @@ int TREMatchEngine::FirstUnmemoized(const TRENFAState& state, int from, int high
     const std::uint64_t clear = ~memo_[static_cast<std::size_t>(bit / 64)] >> offset;
     if (clear != 0) {
       const int hit = pos + std::countr_zero(clear);
-      if (hit <= highest) {
-        found = hit;
+      if (hit > highest) {
+        break;
       }
-      break;
+      if (!SplitsRepeat(state, hit)) {
+        found = hit;
+        break;
+      }
+      pos = hit + 1;  // no repetition ends inside a character
+      continue;
     }
     pos += 64 - static_cast<int>(offset);
   }
-  // Bits [from, found) are set.
+  // Positions [from, found) are ruled out: set, or inside a character.
   RememberSetStretch(known, from, found - 1);
   // Where an enclosing loop's iteration began the memo does not apply.
   int loop = state.MemoLoop;
@@ -1036,18 +1073,17 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         if (MemoEligible(s, top.Pos)) {
           MemoRecord(s.MemoIndex, top.Pos);
         }
-        const bool jumps = by_code_point_[static_cast<std::size_t>(top.State)] && memo_ready_ &&
-                           (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
+        const bool jumps = repeat_units_[static_cast<std::size_t>(top.State)] != kUnitsIrregular &&
+                           memo_ready_ && (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
         bool resumed = false;
         while (top.Pos > top.A) {
           CountStep();
           int back = s.Code->StepBack(context_, top.B, top.Pos);
           if (jumps) {
-            // Every code point boundary of the run ends a repetition: skip
+            // Every character boundary of the run ends a repetition: skip
             // the positions the memo rules out all at once.
             back = LastUnmemoized(s, back, top.A);
-            while (back >= top.A &&
-                   IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, back)) {
+            while (back > top.B && SplitsRepeat(s, back)) {
               back = LastUnmemoized(s, back - 1, top.A);
             }
             if (back < top.A) {
@@ -1087,11 +1123,11 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         if (MemoEligible(s, top.Pos)) {
           MemoRecord(s.MemoIndex, top.Pos);
         }
-        const bool jumps = by_code_point_[static_cast<std::size_t>(top.State)] && memo_ready_ &&
-                           (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
+        const bool jumps = repeat_units_[static_cast<std::size_t>(top.State)] != kUnitsIrregular &&
+                           memo_ready_ && (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
         bool resumed = false;
         if (jumps) {
-          // Every code point boundary of the run ends a repetition: read how
+          // Every character boundary of the run ends a repetition: read how
           // far the run goes (no further than the count left allows) once,
           // then take the positions the memo rules out all at once. The end
           // stops the repetition at its maximum: the count is not read again.
@@ -1107,8 +1143,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
           while (top.Pos < top.B) {
             CountStep();
             int next = FirstUnmemoized(s, top.Pos + 1, top.B);
-            while (next <= top.B &&
-                   IsInsidePair(context_.Text, context_.WindowBegin, context_.WindowEnd, next)) {
+            while (next <= top.B && SplitsRepeat(s, next)) {
               next = FirstUnmemoized(s, next + 1, top.B);
             }
             if (next > top.B) {

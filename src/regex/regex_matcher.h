@@ -107,6 +107,7 @@ class TREMatchEngine {
   void Call(const TRENFAState& state, int pos);
   int Return();
   int RunEnd(const TRENFAState& state, int index, int from);
+  bool SplitsRepeat(const TRENFAState& state, int pos) const;
   int FirstViable(int base, int from, int count, int pos) const;
   bool ContinuationMayStart(const TRENFAState& state, int pos) const;
   bool MemoEligible(const TRENFAState& state, int pos) const;
@@ -147,8 +148,13 @@ class TREMatchEngine {
     int End = -1;
   };
   std::vector<TRERun> runs_;
-  // Per state: its code repeats by code points (TRECode::RepeatsByCodePoint).
-  std::vector<bool> by_code_point_;
+  // Per state: how a run of its code divides into repetitions.
+  enum TRERepeatUnits : std::uint8_t {
+    kUnitsIrregular,     // \R, \X: only a walk of the run tells
+    kUnitsCodePoints,    // every code point boundary
+    kUnitsMergedWidths,  // every boundary but inside a merged voiced pair
+  };
+  std::vector<TRERepeatUnits> repeat_units_;
   int register_frame_ = 0;
   int register_barrier_ = 0;
   int register_mark_ = 0;
