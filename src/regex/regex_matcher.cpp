@@ -66,12 +66,10 @@ void TREMatchEngine::SetProgram(const TRECompiledProgram* program) {
     if (program_->Optimize.PreMatchCode != nullptr) {
       prematch_search_.Compile(*program_->Optimize.PreMatchCode);
     }
-    repeat_units_.assign(program_->States.size(), kUnitsIrregular);
+    by_character_.assign(program_->States.size(), false);
     for (std::size_t state = 0; state < program_->States.size(); ++state) {
       const TRECode* code = program_->States[state].Code;
-      if (code != nullptr && code->RepeatsByCompareChar()) {
-        repeat_units_[state] = code->MergesWidth() ? kUnitsMergedWidths : kUnitsCodePoints;
-      }
+      by_character_[state] = code != nullptr && code->RepeatsByCompareChar();
     }
   }
   ResetMemo();
@@ -280,7 +278,7 @@ bool TREMatchEngine::SplitsRepeat(const TRENFAState& state, int pos) const {
 // once.
 int TREMatchEngine::RunEnd(const TRENFAState& state, int index, int from) {
   int count = 0;
-  if (state.Max >= 0 || repeat_units_[static_cast<std::size_t>(index)] == kUnitsIrregular) {
+  if (state.Max >= 0 || !by_character_[static_cast<std::size_t>(index)]) {
     const int end =
         state.Code->ExecRepeat(context_, from, state.Max >= 0 ? state.Max - state.Min : -1, count);
     CountSteps(end - from);
@@ -1073,8 +1071,8 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         if (MemoEligible(s, top.Pos)) {
           MemoRecord(s.MemoIndex, top.Pos);
         }
-        const bool jumps = repeat_units_[static_cast<std::size_t>(top.State)] != kUnitsIrregular &&
-                           memo_ready_ && (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
+        const bool jumps = by_character_[static_cast<std::size_t>(top.State)] && memo_ready_ &&
+                           (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
         bool resumed = false;
         while (top.Pos > top.A) {
           CountStep();
@@ -1123,8 +1121,8 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         if (MemoEligible(s, top.Pos)) {
           MemoRecord(s.MemoIndex, top.Pos);
         }
-        const bool jumps = repeat_units_[static_cast<std::size_t>(top.State)] != kUnitsIrregular &&
-                           memo_ready_ && (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
+        const bool jumps = by_character_[static_cast<std::size_t>(top.State)] && memo_ready_ &&
+                           (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
         bool resumed = false;
         if (jumps) {
           // Every character boundary of the run ends a repetition: read how

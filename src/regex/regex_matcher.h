@@ -148,13 +148,9 @@ class TREMatchEngine {
     int End = -1;
   };
   std::vector<TRERun> runs_;
-  // Per state: how a run of its code divides into repetitions.
-  enum TRERepeatUnits : std::uint8_t {
-    kUnitsIrregular,     // \R, \X: only a walk of the run tells
-    kUnitsCodePoints,    // every code point boundary
-    kUnitsMergedWidths,  // every boundary but inside a merged voiced pair
-  };
-  std::vector<TRERepeatUnits> repeat_units_;
+  // Per state: every character boundary inside a run of its code ends a
+  // repetition (TRECode::RepeatsByCompareChar).
+  std::vector<bool> by_character_;
   int register_frame_ = 0;
   int register_barrier_ = 0;
   int register_mark_ = 0;
