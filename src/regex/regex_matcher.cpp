@@ -1081,7 +1081,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
             // Every character boundary of the run ends a repetition: skip
             // the positions the memo rules out all at once.
             back = LastUnmemoized(s, back, top.A);
-            while (back > top.B && SplitsRepeat(s, back)) {
+            while (back >= top.A && back > top.B && SplitsRepeat(s, back)) {
               back = LastUnmemoized(s, back - 1, top.A);
             }
             if (back < top.A) {
