@@ -202,7 +202,7 @@ void TRENFA::Compile(const TREBinCode& root, int group_count) {
       (group_count + 1) * kRegistersPerGroup + 2 * static_cast<int>(program_.Loops.size());
   program_.MemoAllowed =
       !(program_.HasBackReferences || program_.HasConditions || program_.HasCalls ||
-        program_.HasCallouts || program_.HasVerbs || program_.HasGlobalPos);
+        program_.HasCallouts || program_.HasVerbs);
   if (!program_.MemoAllowed) {
     for (TRENFAState& state : program_.States) {
       state.Flags &= static_cast<std::uint8_t>(~kStateMemo);

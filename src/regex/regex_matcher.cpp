@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <limits>
 
 #include "regex/regex_fold.h"
 #include "regex/regex_messages.h"
@@ -481,6 +482,32 @@ void TREMatchEngine::MemoRecord(int index, int pos) {
   const std::size_t bit = static_cast<std::size_t>(index) * static_cast<std::size_t>(memo_width_) +
                           static_cast<std::size_t>(pos);
   memo_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  memo_dirty_low_ = std::min(memo_dirty_low_, pos);
+  memo_dirty_high_ = std::max(memo_dirty_high_, pos);
+}
+
+// Clears what the memo learnt since it was last cleared: the bits of the
+// positions recorded since then, of every memo point, and the stretches
+// known to be set. The work is that of the match calls that set them.
+void TREMatchEngine::ForgetMemoRecords() {
+  if (memo_dirty_low_ <= memo_dirty_high_) {
+    for (int point = 0; point < memo_points_; ++point) {
+      const std::size_t base =
+          static_cast<std::size_t>(point) * static_cast<std::size_t>(memo_width_);
+      const std::size_t first = base + static_cast<std::size_t>(memo_dirty_low_);
+      const std::size_t last = base + static_cast<std::size_t>(memo_dirty_high_);
+      for (std::size_t word = first / 64; word <= last / 64; ++word) {
+        const std::size_t from = word == first / 64 ? first % 64 : 0;
+        const std::size_t to = word == last / 64 ? last % 64 : 63;
+        const std::uint64_t upto =
+            to == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (to + 1)) - 1;
+        memo_[word] &= ~(upto & ~((std::uint64_t{1} << from) - 1));
+      }
+    }
+  }
+  std::fill(memo_stretches_.begin(), memo_stretches_.end(), TRESetStretch{});
+  memo_dirty_low_ = std::numeric_limits<int>::max();
+  memo_dirty_high_ = -1;
 }
 
 int TREMatchEngine::NextStart(int pos) const {
@@ -545,6 +572,15 @@ bool TREMatchEngine::Match(const TREMatchContext& context, int start) {
         0);
     memo_ready_ = memo_points_ > 0;
     memo_stretches_.assign(static_cast<std::size_t>(memo_points_), TRESetStretch{});
+    memo_dirty_low_ = std::numeric_limits<int>::max();
+    memo_dirty_high_ = -1;
+    memo_global_pos_ = context.GlobalPos;
+  }
+  if (memo_ready_ && program.HasGlobalPos && memo_global_pos_ != context.GlobalPos) {
+    // Whether \G holds depends on where this call's search began: what
+    // failed from another one may succeed now.
+    ForgetMemoRecords();
+    memo_global_pos_ = context.GlobalPos;
   }
 
   const bool prefilter = PrefiltersEnabled();

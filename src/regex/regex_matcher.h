@@ -16,9 +16,10 @@
 //
 // Work is bounded two ways. A failure memo records (state, position) pairs
 // whose continuation has failed, where that is sound: only for patterns
-// without back references, conditions, calls, callouts, verbs and \G, and
-// for states outside lookarounds and inside loops whose iteration count
-// does not matter; it lives with the subject and the window. A repetition
+// without back references, conditions, calls, callouts and verbs, and for
+// states outside lookarounds and inside loops whose iteration count does
+// not matter; it lives with the subject and the window (and the place \G
+// stands for, where the pattern has one). A repetition
 // of one code gives back (a reluctant one: takes more) over memoized
 // positions a word of the memo at a time, and reads a run it has read
 // before (a nested loop starting it again inside it) only once per match
@@ -115,6 +116,7 @@ class TREMatchEngine {
   int LastUnmemoized(const TRENFAState& state, int from, int lowest);
   int FirstUnmemoized(const TRENFAState& state, int from, int highest);
   void MemoRecord(int index, int pos);
+  void ForgetMemoRecords();
   void CountStep() {
     if (++steps_ > step_limit_) {
       StepLimitReached();
@@ -176,6 +178,11 @@ class TREMatchEngine {
   std::vector<TRESetStretch> memo_stretches_;
   static void RememberSetStretch(TRESetStretch& known, int low, int high);
   int memo_width_ = 0;
+  // The positions recorded since the memo was last cleared, and the \G
+  // position its records hold for.
+  int memo_dirty_low_ = 0;
+  int memo_dirty_high_ = -1;
+  int memo_global_pos_ = -1;
   int memo_window_begin_ = -1;
   int memo_window_end_ = -1;
   const char16_t* memo_text_ = nullptr;

@@ -175,8 +175,8 @@
 //   - Counts above 32767 are a compile error.
 //   - A failure memo keeps nested quantifiers over the same text linear
 //     ("(a*)*b", "(?:a|aa)+b", "(x+x+)+y") where it is sound: not for
-//     patterns with back references, conditions, calls, callouts, verbs or
-//     \G, not inside lookarounds. Every match call has a step budget:
+//     patterns with back references, conditions, calls, callouts or verbs,
+//     not inside lookarounds. Every match call has a step budget:
 //     kMatchStepLimit steps (states run, alternatives resumed, repetitions
 //     given back one by one, units taken by a repeated single item) or 64
 //     per code unit of the window if that is more, unless SetStepLimit gave
