@@ -29,12 +29,14 @@ bool MatchFolded(const TREMatchContext& c, int pos, const char32_t* folded, std:
   int at = pos;
   for (std::size_t i = 0; i < count; ++i) {
     if (at >= c.WindowEnd) {
+      length = at - pos;
       return false;
     }
     // An ASCII unit is one character of one unit under every option: no
     // surrogate, no half-width kana to merge with the unit after it.
     if (const char16_t unit = c.Text[at]; unit < 0x80) {
       if (ascii[unit] != folded[i]) {
+        length = at - pos;
         return false;
       }
       ++at;
@@ -43,6 +45,7 @@ bool MatchFolded(const TREMatchContext& c, int pos, const char32_t* folded, std:
     int unit_length = 0;
     const char32_t ch = ReadCompareChar(c.Text, at, c.WindowEnd, merge, unit_length);
     if (FoldChar(ch, compare) != folded[i]) {
+      length = at - pos;
       return false;
     }
     at += unit_length;
@@ -289,7 +292,11 @@ TRELiteralCode::TRELiteralCode(std::u16string text, TRECompareOptions compare)
 bool TRELiteralCode::IsEqual(const TREMatchContext& c, int pos, int& length) const {
   if (IsPlain()) {
     const auto size = static_cast<int>(text_.size());
-    if (c.WindowEnd - pos < size || !std::equal(text_.begin(), text_.end(), c.Text + pos)) {
+    const int room = std::min(size, c.WindowEnd - pos);
+    const auto same = static_cast<int>(
+        std::mismatch(text_.begin(), text_.begin() + room, c.Text + pos).first - text_.begin());
+    if (same < size) {
+      length = same;
       return false;
     }
     // A literal that ends with a lone high surrogate must not take the first

@@ -118,6 +118,8 @@ class TRECode {
   TRECompareOptions CompareOptions() const { return compare_; }
 
   // Whether the item matches at `pos`; `length` gets the units consumed.
+  // A literal that differs sets it to the units that matched before the
+  // difference (the work the compare did); other items leave it alone.
   virtual bool IsEqual(const TREMatchContext& c, int pos, int& length) const = 0;
   // Matches the item repeatedly from `pos`, at most `max` times (max < 0:
   // no limit); returns where the run ends and sets `count`.

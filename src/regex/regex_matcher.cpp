@@ -334,14 +334,21 @@ int TREMatchEngine::FirstViable(int base, int from, int count, int pos) const {
 // Whether what follows a repetition can begin at `pos`: a repetition gives
 // back or takes more only up to a place where its continuation's first item
 // matches.
-bool TREMatchEngine::ContinuationMayStart(const TRENFAState& state, int pos) const {
+bool TREMatchEngine::ContinuationMayStart(const TRENFAState& state, int pos) {
   const TRENFAState& next = program_->States[static_cast<std::size_t>(state.Next)];
   // A single item, or a repetition of one that must match at least once.
   const bool tests_first =
       next.Kind == nkChar ||
       ((next.Kind == nkPlus || next.Kind == nkBound || next.Kind == nkStar) && next.Min > 0);
+  if (!tests_first) {
+    return true;
+  }
   int length = 0;
-  return !tests_first || next.Code->IsEqual(context_, pos, length);
+  const bool equal = next.Code->IsEqual(context_, pos, length);
+  if (length > 1) {
+    CountSteps(length - 1);  // a literal's units, as in the matcher's loop
+  }
+  return equal;
 }
 
 bool TREMatchEngine::MemoEligible(const TRENFAState& state, int pos) const {
@@ -699,13 +706,20 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
     const TRENFAState& s = states[static_cast<std::size_t>(pc)];
     int length = 0;
     switch (s.Kind) {
-      case nkChar:
-        if (s.Code->IsEqual(context_, pos, length)) {
+      case nkChar: {
+        const bool equal = s.Code->IsEqual(context_, pos, length);
+        // A literal compares its units one by one: work, as a repetition's
+        // units are.
+        if (length > 1) {
+          CountSteps(length - 1);
+        }
+        if (equal) {
           pos += length;
           pc = s.Next;
           continue;
         }
         break;
+      }
       case nkEmpty: {
         const bool memo = MemoEligible(s, pos);
         if (memo && MemoTest(s.MemoIndex, pos)) {

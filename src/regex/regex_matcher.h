@@ -24,11 +24,10 @@
 // positions a word of the memo at a time, and reads a run it has read
 // before (a nested loop starting it again inside it) only once per match
 // call. Everything else is bounded by a step budget: a match call may take
-// kMatchStepLimit steps (states run,
-// alternatives resumed, repetitions given back one by one, units taken by a
-// single-code repetition), or 64 per code unit of the window if that is
-// more, or the budget set on the object; beyond it ERegExpRuntime is
-// raised.
+// kMatchStepLimit steps (states run, alternatives resumed, repetitions
+// given back one by one, units taken by a single-code repetition, units a
+// literal compares), or 64 per code unit of the window if that is more, or
+// the budget set on the object; beyond it ERegExpRuntime is raised.
 #pragma once
 
 #include <cstdint>
@@ -110,7 +109,7 @@ class TREMatchEngine {
   int RunEnd(const TRENFAState& state, int index, int from);
   bool SplitsRepeat(const TRENFAState& state, int pos) const;
   int FirstViable(int base, int from, int count, int pos) const;
-  bool ContinuationMayStart(const TRENFAState& state, int pos) const;
+  bool ContinuationMayStart(const TRENFAState& state, int pos);
   bool MemoEligible(const TRENFAState& state, int pos) const;
   bool MemoTest(int index, int pos) const;
   int LastUnmemoized(const TRENFAState& state, int from, int lowest);

@@ -171,6 +171,13 @@ TEST(RegExpObject, AStepBudgetOfItsOwn) {
   EXPECT_THROW(bounded.Exec(u"aaaaaaaaac"), ERegExpRuntime);
   bounded.SetStepLimit(0);
   EXPECT_FALSE(bounded.Exec(u"aaaaaaaaac"));
+  // A literal's compared units are steps: 1,000 of them at each of 1,000
+  // places is quadratic work, however few states run.
+  TRegExp literal;
+  literal.SetExpression(std::u16string(1000, u'a') + u"[bc]");
+  literal.SetStepLimit(20000);
+  EXPECT_THROW(literal.Exec(std::u16string(2000, u'a')), ERegExpRuntime);
+  EXPECT_TRUE(literal.Exec(std::u16string(1000, u'a') + u"c"));
 }
 
 TEST(RegExpObject, GroupsAndNames) {
