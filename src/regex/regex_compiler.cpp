@@ -125,6 +125,23 @@ int NodeMaxUnits(const TREBinCode& node) {
   }
 }
 
+namespace {
+
+// Marks the groups that a call or recursion in `node` runs.
+void MarkCalledGroups(const TREBinCode& node, std::vector<bool>& called) {
+  if (node.Op == opGoSub && node.GroupNumber >= 0 &&
+      static_cast<std::size_t>(node.GroupNumber) < called.size()) {
+    called[static_cast<std::size_t>(node.GroupNumber)] = true;
+  }
+  for (const auto& item : node.Items) {
+    if (item != nullptr) {
+      MarkCalledGroups(*item, called);
+    }
+  }
+}
+
+}  // namespace
+
 int TRENFA::NewState(TRENFAKind kind, int next, const TContext& context) {
   TRENFAState state;
   state.Kind = kind;
@@ -135,7 +152,7 @@ int TRENFA::NewState(TRENFAKind kind, int next, const TContext& context) {
 }
 
 void TRENFA::MarkMemo(int state, int follow, const TContext& context) {
-  if (context.InLookaround || !context.StarLikeLoops) {
+  if (context.InLookaround || context.InCalledGroup || !context.StarLikeLoops) {
     return;
   }
   TRENFAState& s = program_.States[static_cast<std::size_t>(state)];
@@ -190,7 +207,10 @@ const TRECode* TRENFA::FirstCode(const TREBinCode& node) const {
 void TRENFA::Compile(const TREBinCode& root, int group_count) {
   program_.GroupCount = group_count;
   program_.GroupEntry.assign(static_cast<std::size_t>(group_count) + 1, -1);
+  called_groups_.assign(static_cast<std::size_t>(group_count) + 1, false);
+  MarkCalledGroups(root, called_groups_);
   TContext context;
+  context.InCalledGroup = called_groups_[0];
   const int end = NewState(nkEnd, -1, context);
   program_.Start = Compile(root, end, context);
   program_.GroupEntry[0] = program_.Start;
@@ -200,9 +220,8 @@ void TRENFA::Compile(const TREBinCode& root, int group_count) {
   }
   program_.RegisterCount =
       (group_count + 1) * kRegistersPerGroup + 2 * static_cast<int>(program_.Loops.size());
-  program_.MemoAllowed =
-      !(program_.HasBackReferences || program_.HasConditions || program_.HasCalls ||
-        program_.HasCallouts || program_.HasVerbs);
+  program_.MemoAllowed = !(program_.HasBackReferences || program_.HasConditions ||
+                           program_.HasCallouts || program_.HasVerbs);
   if (!program_.MemoAllowed) {
     for (TRENFAState& state : program_.States) {
       state.Flags &= static_cast<std::uint8_t>(~kStateMemo);
@@ -252,7 +271,10 @@ int TRENFA::Compile(const TREBinCode& node, int next, const TContext& context) {
       const int end = NewState(nkGroupEnd, next, context);
       program_.States[static_cast<std::size_t>(end)].Group = group;
       constructs_.push_back({asCloseGroup, group});
-      const int body = Compile(*node.Items[0], end, context);
+      TContext body_context = context;
+      body_context.InCalledGroup =
+          context.InCalledGroup || called_groups_[static_cast<std::size_t>(group)];
+      const int body = Compile(*node.Items[0], end, body_context);
       constructs_.pop_back();
       const int begin = NewState(nkGroupBegin, body, context);
       program_.States[static_cast<std::size_t>(begin)].Group = group;

@@ -155,6 +155,9 @@ class TRENFA {
     int ZeroPrefix = 0;
     int Loop = -1;
     bool InLookaround = false;
+    // Inside a group that a call or recursion runs: its continuation
+    // depends on the call frames, which the memo does not know.
+    bool InCalledGroup = false;
     // Every enclosing loop is unbounded with a minimum of at most 1.
     bool StarLikeLoops = true;
     int Branch = -1;
@@ -180,6 +183,8 @@ class TRENFA {
   TRECompiledProgram& program_;
   std::vector<TConstruct> constructs_;
   std::vector<int> call_states_;
+  // Per group number: a call or recursion runs it.
+  std::vector<bool> called_groups_;
 };
 
 // Minimum and maximum units a node consumes (maximum -1: no bound).

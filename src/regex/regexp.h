@@ -175,13 +175,13 @@
 //   - Counts above 32767 are a compile error.
 //   - A failure memo keeps nested quantifiers over the same text linear
 //     ("(a*)*b", "(?:a|aa)+b", "(x+x+)+y") where it is sound: not for
-//     patterns with back references, conditions, calls, callouts or verbs,
-//     not inside lookarounds. Every match call has a step budget:
-//     kMatchStepLimit steps (states run, alternatives resumed, repetitions
-//     given back one by one, units taken by a repeated single item, units a
-//     literal compares) or 64 per code unit of the window if that is more,
-//     unless SetStepLimit gave
-//     the object a budget of its own. A call that needs more raises
+//     patterns with back references, conditions, callouts or verbs, not
+//     inside lookarounds or groups that a call or recursion runs. Every
+//     match call has a step budget: kMatchStepLimit steps (states run,
+//     alternatives resumed, repetitions given back one by one, units taken
+//     by a repeated single item, units a literal compares) or 64 per code
+//     unit of the window if that is more, unless SetStepLimit gave the
+//     object a budget of its own. A call that needs more raises
 //     ERegExpRuntime "バックトラックの回数が上限を超えました" instead of running
 //     for ever: exponential or quadratic work the memo cannot cut.
 //
