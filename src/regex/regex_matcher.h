@@ -18,9 +18,9 @@
 // whose continuation has failed, where that is sound: only for patterns
 // without back references, conditions, callouts and verbs, and for states
 // outside lookarounds and called groups and inside loops whose iteration
-// count does not matter; it lives with the subject and the window (and the place \G
-// stands for, where the pattern has one). A repetition
-// of one code gives back (a reluctant one: takes more) over memoized
+// count does not matter; it lives with the subject and the window (and
+// the place \G stands for, where the pattern has one). A repetition of one
+// code gives back (a reluctant one: takes more) over memoized
 // positions a word of the memo at a time, and reads a run it has read
 // before (a nested loop starting it again inside it) only once per match
 // call. Everything else is bounded by a step budget: a match call may take
