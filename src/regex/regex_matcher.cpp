@@ -1175,27 +1175,45 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
                            (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
         bool resumed = false;
         if (jumps) {
-          // Every character boundary of the run ends a repetition: read how
-          // far the run goes (no further than the count left allows) once,
-          // then take the positions the memo rules out all at once. The end
-          // stops the repetition at its maximum: the count is not read again.
-          if (top.B < 0) {
-            if (s.Max < 0) {
-              top.B = RunEnd(s, top.State, top.Pos);
-            } else {
-              int count = 0;
-              top.B = s.Code->ExecRepeat(context_, top.Pos, s.Max - top.A, count);
-              CountSteps(top.B - top.Pos);
-            }
-          }
-          while (top.Pos < top.B) {
+          // Every character boundary of the run ends a repetition. While
+          // the memo rules out nothing ahead, one character is taken at a
+          // time; where it rules out the next end, the run's end is read
+          // once (no further than the count left allows) and the positions
+          // the memo rules out are taken all at once. A repetition that
+          // finds its continuation soon never reads its whole run.
+          for (;;) {
             CountStep();
-            int next = FirstUnmemoized(s, top.Pos + 1, top.B);
-            while (next <= top.B && SplitsRepeat(s, next)) {
-              next = FirstUnmemoized(s, next + 1, top.B);
-            }
-            if (next > top.B) {
-              break;
+            int next = 0;
+            if (top.B < 0) {
+              int length = 0;
+              if ((s.Max >= 0 && top.A >= s.Max) || !s.Code->IsEqual(context_, top.Pos, length) ||
+                  length == 0) {
+                break;
+              }
+              next = top.Pos + length;
+              ++top.A;
+              if (MemoEligible(s, next) && MemoTest(s.MemoIndex, next)) {
+                top.Pos = next;
+                if (s.Max < 0) {
+                  top.B = RunEnd(s, top.State, top.Pos);
+                } else {
+                  int count = 0;
+                  top.B = s.Code->ExecRepeat(context_, top.Pos, s.Max - top.A, count);
+                  CountSteps(top.B - top.Pos);
+                }
+                continue;
+              }
+            } else {
+              if (top.Pos >= top.B) {
+                break;
+              }
+              next = FirstUnmemoized(s, top.Pos + 1, top.B);
+              while (next <= top.B && SplitsRepeat(s, next)) {
+                next = FirstUnmemoized(s, next + 1, top.B);
+              }
+              if (next > top.B) {
+                break;
+              }
             }
             top.Pos = next;
             if (ContinuationMayStart(s, top.Pos)) {

@@ -178,6 +178,17 @@ TEST(RegExpObject, AStepBudgetOfItsOwn) {
   literal.SetStepLimit(20000);
   EXPECT_THROW(literal.Exec(std::u16string(2000, u'a')), ERegExpRuntime);
   EXPECT_TRUE(literal.Exec(std::u16string(1000, u'a') + u"c"));
+  // A reluctant repetition reads no further than it takes while the memo
+  // rules out nothing ahead: a short match in a long line costs the match.
+  TRegExp reluctant;
+  reluctant.SetExpression(u"ab(.*?)a");
+  reluctant.SetStepLimit(1000);
+  std::u16string line;
+  for (int i = 0; i < 15000; ++i) {
+    line += u"abc";
+  }
+  ASSERT_TRUE(reluctant.Exec(line));
+  EXPECT_EQ(reluctant.Groups()[0].Length(), 4);
 }
 
 TEST(RegExpObject, GroupsAndNames) {
