@@ -220,6 +220,9 @@ void TRENFA::Compile(const TREBinCode& root, int group_count) {
   }
   program_.RegisterCount =
       (group_count + 1) * kRegistersPerGroup + 2 * static_cast<int>(program_.Loops.size());
+  if (!program_.HasCallouts) {
+    DropRepeatedAlternatives();
+  }
   program_.MemoAllowed = !(program_.HasBackReferences || program_.HasConditions ||
                            program_.HasCallouts || program_.HasVerbs);
   if (!program_.MemoAllowed) {
@@ -437,6 +440,32 @@ int TRENFA::CompileVerb(TRENFAKind kind, const TREBinCode& node, int next,
   return state;
 }
 
+// Alternatives that enter the same state (empty ones: "a|||b") do the same
+// work from the same place: after the first has failed, the others fail
+// alike, and backtracking into each of them again multiplies the work of
+// what encloses them (under recursion, at every level). Only a callout
+// handler, called once per entry, could tell them apart.
+void TRENFA::DropRepeatedAlternatives() {
+  for (TRENFAState& state : program_.States) {
+    if (state.Kind != nkEmpty || state.Alt < 0 || state.Max < 2) {
+      continue;
+    }
+    const auto begin = static_cast<std::size_t>(state.Alt);
+    std::size_t kept = begin + 1;
+    for (std::size_t i = begin + 1; i < begin + static_cast<std::size_t>(state.Max); ++i) {
+      const int entry = program_.Branches[i];
+      if (std::find(program_.Branches.begin() + static_cast<std::ptrdiff_t>(begin),
+                    program_.Branches.begin() + static_cast<std::ptrdiff_t>(kept),
+                    entry) == program_.Branches.begin() + static_cast<std::ptrdiff_t>(kept)) {
+        program_.Branches[kept] = entry;
+        program_.BranchFirst[kept] = program_.BranchFirst[i];
+        ++kept;
+      }
+    }
+    state.Max = static_cast<int>(kept - begin);
+  }
+}
+
 int TRENFA::CompileUnion(const TREBinCode& node, int next, const TContext& context) {
   const int branch = NewState(nkEmpty, -1, context);
   TContext alternative_context = context;
@@ -529,6 +558,9 @@ int TRENFA::CompileLoop(const TREBinCode& body, int min, int max_count, TRELoopK
 
 int TRENFA::CompileAssertionBody(const TREBinCode& body, bool behind, int match_end,
                                  const TContext& context) {
+  if (behind) {
+    program_.HasLookbehind = true;
+  }
   TContext body_context = context;
   body_context.InLookaround = true;
   body_context.Branch = -1;

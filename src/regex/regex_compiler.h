@@ -131,6 +131,8 @@ class TRECompiledProgram {
   bool HasVerbs = false;
   bool HasThen = false;
   bool HasGlobalPos = false;
+  // Matching may go back to an earlier position (a lookbehind's body).
+  bool HasLookbehind = false;
   // The memo may be used at all (none of the features above).
   bool MemoAllowed = false;
   TREOptimizeData Optimize;
@@ -177,6 +179,7 @@ class TRENFA {
                            const TContext& context);
   int CompileVerb(TRENFAKind kind, const TREBinCode& node, int next, const TContext& context);
   void MarkMemo(int state, int follow, const TContext& context);
+  void DropRepeatedAlternatives();
   int MarkName(const std::u16string& name);
   const TRECode* FirstCode(const TREBinCode& node) const;
 

@@ -929,8 +929,13 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
         for (int frame = registers_[static_cast<std::size_t>(register_frame_)]; frame >= 0;
              frame = arena_[static_cast<std::size_t>(frame + kFrameParent)]) {
           ++frames_seen;
-          if (arena_[static_cast<std::size_t>(frame + kFrameGroup)] == s.Group &&
-              arena_[static_cast<std::size_t>(frame + kFramePosition)] == pos) {
+          const int at = arena_[static_cast<std::size_t>(frame + kFramePosition)];
+          if (at < pos && !program.HasLookbehind) {
+            // Without a lookbehind the position only grows along a match:
+            // every caller further up called from here or before.
+            break;
+          }
+          if (arena_[static_cast<std::size_t>(frame + kFrameGroup)] == s.Group && at == pos) {
             // The same call again without progress would never end.
             looping = true;
             break;
