@@ -340,13 +340,16 @@ bool TREMatchEngine::ContinuationMayStart(const TRENFAState& state, int pos) {
   const bool tests_first =
       next.Kind == nkChar ||
       ((next.Kind == nkPlus || next.Kind == nkBound || next.Kind == nkStar) && next.Min > 0);
-  if (!tests_first) {
-    return true;
-  }
   int length = 0;
-  const bool equal = next.Code->IsEqual(context_, pos, length);
+  return !tests_first || Compare(*next.Code, pos, length);
+}
+
+// A literal compares its units one by one: work, charged to the budget as a
+// repetition's units are (the state itself is one step).
+bool TREMatchEngine::Compare(const TRECode& code, int pos, int& length) {
+  const bool equal = code.IsEqual(context_, pos, length);
   if (length > 1) {
-    CountSteps(length - 1);  // a literal's units, as in the matcher's loop
+    CountSteps(length - 1);
   }
   return equal;
 }
@@ -355,14 +358,29 @@ bool TREMatchEngine::MemoEligible(const TRENFAState& state, int pos) const {
   if (!memo_ready_ || (state.Flags & kStateMemo) == 0 || state.MemoIndex >= memo_points_) {
     return false;
   }
+  bool eligible = true;
+  ForEachLoopStart(state, [&](int start) { eligible = eligible && start != pos; });
+  return eligible;
+}
+
+// Calls `visit` with the position where each enclosing loop whose iteration
+// count matters to the memo (MemoDepth of them, innermost first) began its
+// current iteration: there the memo does not apply.
+template <typename Visit>
+void TREMatchEngine::ForEachLoopStart(const TRENFAState& state, Visit visit) const {
   int loop = state.MemoLoop;
   for (int i = 0; i < state.MemoDepth && loop >= 0; ++i) {
-    if (registers_[static_cast<std::size_t>(program_->LoopStartRegister(loop))] == pos) {
-      return false;
-    }
+    visit(registers_[static_cast<std::size_t>(program_->LoopStartRegister(loop))]);
     loop = program_->Loops[static_cast<std::size_t>(loop)].Parent;
   }
-  return true;
+}
+
+// Whether a single-code repetition may give back or take more over the
+// positions the memo rules out, all at once: its memo point is in use and
+// every character boundary of its run ends a repetition.
+bool TREMatchEngine::SkipsByMemo(const TRENFAState& state, int index) const {
+  return by_character_[static_cast<std::size_t>(index)] && memo_ready_ &&
+         (state.Flags & kStateMemo) != 0 && state.MemoIndex < memo_points_;
 }
 
 bool TREMatchEngine::MemoTest(int index, int pos) const {
@@ -427,15 +445,12 @@ int TREMatchEngine::LastUnmemoized(const TRENFAState& state, int from, int lowes
   }
   // Positions (found, from] are ruled out: set, or inside a character.
   RememberSetStretch(known, found + 1, from);
-  // Where an enclosing loop's iteration began the memo does not apply.
-  int loop = state.MemoLoop;
-  for (int i = 0; i < state.MemoDepth && loop >= 0; ++i) {
-    const int start = registers_[static_cast<std::size_t>(program_->LoopStartRegister(loop))];
-    if (start > found && start <= from && start >= lowest) {
+  ForEachLoopStart(state, [&](int start) {
+    if (start > found && start <= from && start >= lowest &&
+        (start == lowest || !SplitsRepeat(state, start))) {
       found = start;
     }
-    loop = program_->Loops[static_cast<std::size_t>(loop)].Parent;
-  }
+  });
   return found;
 }
 
@@ -473,15 +488,11 @@ int TREMatchEngine::FirstUnmemoized(const TRENFAState& state, int from, int high
   }
   // Positions [from, found) are ruled out: set, or inside a character.
   RememberSetStretch(known, from, found - 1);
-  // Where an enclosing loop's iteration began the memo does not apply.
-  int loop = state.MemoLoop;
-  for (int i = 0; i < state.MemoDepth && loop >= 0; ++i) {
-    const int start = registers_[static_cast<std::size_t>(program_->LoopStartRegister(loop))];
-    if (start < found && start >= from && start <= highest) {
+  ForEachLoopStart(state, [&](int start) {
+    if (start < found && start >= from && start <= highest && !SplitsRepeat(state, start)) {
       found = start;
     }
-    loop = program_->Loops[static_cast<std::size_t>(loop)].Parent;
-  }
+  });
   return found;
 }
 
@@ -506,9 +517,7 @@ void TREMatchEngine::ForgetMemoRecords() {
       for (std::size_t word = first / 64; word <= last / 64; ++word) {
         const std::size_t from = word == first / 64 ? first % 64 : 0;
         const std::size_t to = word == last / 64 ? last % 64 : 63;
-        const std::uint64_t upto =
-            to == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (to + 1)) - 1;
-        memo_[word] &= ~(upto & ~((std::uint64_t{1} << from) - 1));
+        memo_[word] &= ~((~std::uint64_t{0} << from) & (~std::uint64_t{0} >> (63 - to)));
       }
     }
   }
@@ -706,20 +715,13 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
     const TRENFAState& s = states[static_cast<std::size_t>(pc)];
     int length = 0;
     switch (s.Kind) {
-      case nkChar: {
-        const bool equal = s.Code->IsEqual(context_, pos, length);
-        // A literal compares its units one by one: work, as a repetition's
-        // units are.
-        if (length > 1) {
-          CountSteps(length - 1);
-        }
-        if (equal) {
+      case nkChar:
+        if (Compare(*s.Code, pos, length)) {
           pos += length;
           pc = s.Next;
           continue;
         }
         break;
-      }
       case nkEmpty: {
         const bool memo = MemoEligible(s, pos);
         if (memo && MemoTest(s.MemoIndex, pos)) {
@@ -1126,8 +1128,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         if (MemoEligible(s, top.Pos)) {
           MemoRecord(s.MemoIndex, top.Pos);
         }
-        const bool jumps = by_character_[static_cast<std::size_t>(top.State)] && memo_ready_ &&
-                           (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
+        const bool jumps = SkipsByMemo(s, top.State);
         bool resumed = false;
         while (top.Pos > top.A) {
           CountStep();
@@ -1136,9 +1137,6 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
             // Every character boundary of the run ends a repetition: skip
             // the positions the memo rules out all at once.
             back = LastUnmemoized(s, back, top.A);
-            while (back >= top.A && back > top.B && SplitsRepeat(s, back)) {
-              back = LastUnmemoized(s, back - 1, top.A);
-            }
             if (back < top.A) {
               break;
             }
@@ -1176,8 +1174,7 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
         if (MemoEligible(s, top.Pos)) {
           MemoRecord(s.MemoIndex, top.Pos);
         }
-        const bool jumps = by_character_[static_cast<std::size_t>(top.State)] && memo_ready_ &&
-                           (s.Flags & kStateMemo) != 0 && s.MemoIndex < memo_points_;
+        const bool jumps = SkipsByMemo(s, top.State);
         bool resumed = false;
         if (jumps) {
           // Every character boundary of the run ends a repetition. While
@@ -1213,9 +1210,6 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
                 break;
               }
               next = FirstUnmemoized(s, top.Pos + 1, top.B);
-              while (next <= top.B && SplitsRepeat(s, next)) {
-                next = FirstUnmemoized(s, next + 1, top.B);
-              }
               if (next > top.B) {
                 break;
               }

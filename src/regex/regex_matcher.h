@@ -110,8 +110,12 @@ class TREMatchEngine {
   bool SplitsRepeat(const TRENFAState& state, int pos) const;
   int FirstViable(int base, int from, int count, int pos) const;
   bool ContinuationMayStart(const TRENFAState& state, int pos);
+  bool Compare(const TRECode& code, int pos, int& length);
   bool MemoEligible(const TRENFAState& state, int pos) const;
   bool MemoTest(int index, int pos) const;
+  bool SkipsByMemo(const TRENFAState& state, int index) const;
+  template <typename Visit>
+  void ForEachLoopStart(const TRENFAState& state, Visit visit) const;
   int LastUnmemoized(const TRENFAState& state, int from, int lowest);
   int FirstUnmemoized(const TRENFAState& state, int from, int highest);
   void MemoRecord(int index, int pos);
@@ -169,7 +173,8 @@ class TREMatchEngine {
   std::vector<std::uint64_t> memo_;
   bool memo_ready_ = false;
   int memo_points_ = 0;
-  // Per memo point: a stretch of positions whose bits are all set.
+  // Per memo point: a stretch of positions all ruled out (bit set, or inside
+  // a character of the point's repetition).
   struct TRESetStretch {
     int Low = 0;
     int High = -2;
