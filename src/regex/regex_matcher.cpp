@@ -262,6 +262,20 @@ int TREMatchEngine::Return() {
   return arena_[frame + kFrameReturn];
 }
 
+// Whether an assertion's body is running. \K has no effect there: a call
+// can bring it into one, where it would put the start of the match after
+// its end (and a walk of all matches would not move on).
+bool TREMatchEngine::InsideAssertion() const {
+  for (int barrier = registers_[static_cast<std::size_t>(register_barrier_)]; barrier >= 0;
+       barrier = stack_[static_cast<std::size_t>(barrier)].A) {
+    const int construct = stack_[static_cast<std::size_t>(barrier)].State;
+    if (program_->States[static_cast<std::size_t>(construct)].Kind != nkSuspend) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Whether `pos`, inside a run of the code of `state` (a regular one),
 // is no end of a repetition: it splits a surrogate pair, or a half-width
 // letter from the voiced mark the code reads with it. A run that begins at
@@ -858,7 +872,9 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
         continue;
       }
       case nkKeepPattern:
-        SetRegister(regex::CaptureStart(0), pos);
+        if (!InsideAssertion()) {
+          SetRegister(regex::CaptureStart(0), pos);
+        }
         pc = s.Next;
         continue;
       case nkSuspend:

@@ -132,6 +132,7 @@ class TREMatchEngine {
     }
   }
   [[noreturn]] void StepLimitReached() const;
+  bool InsideAssertion() const;
   int NextStart(int pos) const;
   bool PreMatchPresent(int from);
 

@@ -208,7 +208,14 @@ std::string RunCase(const TCase& c) {
       }
     } else {
       out = DescribeMatch(re);
+      // A walk meets every position at most once and the end: more
+      // matches than that means it does not move on.
+      std::size_t walked = 1;
       while (all && re.ExecNext()) {
+        if (++walked > c.Subject.size() + 1) {
+          out += " | endless";
+          break;
+        }
         out += " | " + DescribeMatch(re);
       }
     }
