@@ -558,9 +558,6 @@ int TRENFA::CompileLoop(const TREBinCode& body, int min, int max_count, TRELoopK
 
 int TRENFA::CompileAssertionBody(const TREBinCode& body, bool behind, int match_end,
                                  const TContext& context) {
-  if (behind) {
-    program_.HasLookbehind = true;
-  }
   TContext body_context = context;
   body_context.InLookaround = true;
   body_context.Branch = -1;

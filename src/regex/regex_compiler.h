@@ -131,8 +131,6 @@ class TRECompiledProgram {
   bool HasVerbs = false;
   bool HasThen = false;
   bool HasGlobalPos = false;
-  // Matching may go back to an earlier position (a lookbehind's body).
-  bool HasLookbehind = false;
   // The memo may be used at all (none of the features above).
   bool MemoAllowed = false;
   TREOptimizeData Optimize;

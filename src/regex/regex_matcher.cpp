@@ -948,8 +948,9 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
              frame = arena_[static_cast<std::size_t>(frame + kFrameParent)]) {
           ++frames_seen;
           const int at = arena_[static_cast<std::size_t>(frame + kFramePosition)];
-          if (at < pos && !program.HasLookbehind) {
-            // Without a lookbehind the position only grows along a match:
+          if (at < pos) {
+            // Inside a call the position never goes below where it was
+            // called (a lookbehind, the one way back, cannot hold a call):
             // every caller further up called from here or before.
             break;
           }
