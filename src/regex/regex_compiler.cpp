@@ -232,6 +232,8 @@ void TRENFA::Compile(const TREBinCode& root, int group_count) {
     }
     program_.MemoPoints = 0;
   }
+  program_.CallMemoAllowed =
+      program_.MemoAllowed && program_.HasCalls && !program_.HasGlobalPos && !program_.HasKeep;
 }
 
 int TRENFA::Compile(const TREBinCode& node, int next, const TContext& context) {
@@ -338,6 +340,7 @@ int TRENFA::Compile(const TREBinCode& node, int next, const TContext& context) {
       if (context.InLookaround) {
         return next;
       }
+      program_.HasKeep = true;
       return NewState(nkKeepPattern, next, context);
     case opGoSub: {
       program_.HasCalls = true;

@@ -131,8 +131,13 @@ class TRECompiledProgram {
   bool HasVerbs = false;
   bool HasThen = false;
   bool HasGlobalPos = false;
+  bool HasKeep = false;
   // The memo may be used at all (none of the features above).
   bool MemoAllowed = false;
+  // A call's ends may be remembered per group and position: besides the
+  // memo's conditions, a call changes nothing the caller keeps (no \K) and
+  // depends on nothing but the subject (no \G).
+  bool CallMemoAllowed = false;
   TREOptimizeData Optimize;
 
   int LoopCountRegister(int loop) const { return (GroupCount + 1) * kRegistersPerGroup + 2 * loop; }

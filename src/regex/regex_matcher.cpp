@@ -21,11 +21,18 @@ constexpr int kFrameReturn = 1;
 constexpr int kFrameGroup = 2;
 constexpr int kFramePosition = 3;
 constexpr int kFrameStack = 4;
-constexpr int kFrameHeader = 5;
+// The record of the call's ends it fills in, and its recording's number
+// (0: none).
+constexpr int kFrameRecord = 5;
+constexpr int kFrameSerial = 6;
+constexpr int kFrameHeader = 7;
 
 // The memo is skipped for subjects where it would take more than this many
 // bits (the work is then bounded by the step budget alone).
 constexpr std::size_t kMemoBitLimit = std::size_t{1} << 28;
+
+// Calls whose ends are remembered, at most (further calls run their body).
+constexpr std::size_t kCallRecordLimit = std::size_t{1} << 18;
 
 // The step budget grows with the window: this many steps per code unit.
 constexpr std::int64_t kStepsPerUnit = 64;
@@ -44,6 +51,10 @@ bool IsBehindAssertion(const TRENFAState& construct) {
   const TRENFAKind kind =
       construct.Kind == nkIfMatch ? static_cast<TRENFAKind>(construct.Min) : construct.Kind;
   return kind == nkBehindMatch || kind == nkBehindNoMatch;
+}
+
+std::uint64_t CallKey(int group, int pos) {
+  return (static_cast<std::uint64_t>(group) << 32) | static_cast<std::uint32_t>(pos);
 }
 
 }  // namespace
@@ -84,6 +95,11 @@ void TREMatchEngine::ResetMemo() {
   memo_window_end_ = -1;
   prematch_found_ = -1;
   prematch_none_from_ = -1;
+  call_index_.clear();
+  call_records_.clear();
+  recordings_.clear();
+  call_serial_ = 0;
+  call_evict_below_ = -1;
 }
 
 void TREMatchEngine::StepLimitReached() const {
@@ -157,7 +173,9 @@ void TREMatchEngine::PushMemo(int state, int pos) {
   Push(ekMemo, state, pos, pos);
 }
 
-void TREMatchEngine::ApplyTrail(const TREBacktrackEntry& entry) {
+// `exhausted`: backtracking passes the entry with nothing left above it to
+// try (not an unwinding).
+void TREMatchEngine::ApplyTrail(const TREBacktrackEntry& entry, bool exhausted) {
   ++epoch_;
   switch (entry.Kind) {
     case ekTrail1:
@@ -173,6 +191,9 @@ void TREMatchEngine::ApplyTrail(const TREBacktrackEntry& entry) {
       registers_[static_cast<std::size_t>(entry.State) + 2] = entry.B;
       break;
     case ekTrailArena:
+      if (!recordings_.empty()) {
+        EndRecording(entry.B, exhausted);
+      }
       registers_[static_cast<std::size_t>(register_frame_)] = entry.A;
       arena_.resize(static_cast<std::size_t>(entry.B));
       break;
@@ -207,6 +228,7 @@ void TREMatchEngine::PopUndoing() {
 // Closes an atomic group or a positive assertion: its alternatives go, the
 // register changes made inside stay undoable.
 void TREMatchEngine::Cut(int barrier) {
+  StopRecordingsAbove(barrier);
   const auto at = static_cast<std::size_t>(barrier);
   const int previous = stack_[at].A;
   std::size_t write = at;
@@ -229,14 +251,26 @@ void TREMatchEngine::Unwind(int barrier) {
   PopUndoing();
 }
 
-void TREMatchEngine::Call(const TRENFAState& state, int pos) {
+// Enters a call; `record` (or -1) is the record of its ends to fill in.
+void TREMatchEngine::Call(const TRENFAState& state, int pos, int record) {
   const auto count = static_cast<std::size_t>(program_->RegisterCount);
   const int frame = static_cast<int>(arena_.size());
+  int serial = 0;
+  if (record >= 0 && call_serial_ < std::numeric_limits<int>::max()) {
+    serial = ++call_serial_;
+    TRECallRecord& known = call_records_[static_cast<std::size_t>(record)];
+    known.Status = TRECallRecord::kRecording;
+    known.Serial = serial;
+    known.Count = 0;
+    recordings_.push_back({record, serial, static_cast<int>(stack_.size())});
+  }
   arena_.push_back(registers_[static_cast<std::size_t>(register_frame_)]);
   arena_.push_back(state.Next);
   arena_.push_back(state.Group);
   arena_.push_back(pos);
   arena_.push_back(static_cast<int>(stack_.size()));
+  arena_.push_back(record);
+  arena_.push_back(serial);
   arena_.insert(arena_.end(), registers_.begin(),
                 registers_.begin() + static_cast<std::ptrdiff_t>(count));
   Push(ekTrailArena, 0, 0, registers_[static_cast<std::size_t>(register_frame_)], frame);
@@ -245,10 +279,13 @@ void TREMatchEngine::Call(const TRENFAState& state, int pos) {
 
 // Returns from the innermost call: the caller's captures and loop counters
 // come back (undoably); gives the state to continue with.
-int TREMatchEngine::Return() {
+int TREMatchEngine::Return(int pos) {
   const auto count = static_cast<std::size_t>(program_->RegisterCount);
   const auto frame =
       static_cast<std::size_t>(registers_[static_cast<std::size_t>(register_frame_)]);
+  if (arena_[frame + kFrameSerial] != 0) {
+    RecordCallEnd(static_cast<int>(frame), pos);
+  }
   const int saved = static_cast<int>(arena_.size());
   arena_.insert(arena_.end(), registers_.begin(),
                 registers_.begin() + static_cast<std::ptrdiff_t>(count));
@@ -260,6 +297,104 @@ int TREMatchEngine::Return() {
       count - kRegistersPerGroup, registers_.begin() + kRegistersPerGroup);
   registers_[static_cast<std::size_t>(register_frame_)] = arena_[frame + kFrameParent];
   return arena_[frame + kFrameReturn];
+}
+
+// The record of the ends of a call of `group` from `pos`, made anew if there
+// is none (-1 when there are too many).
+int TREMatchEngine::CallRecordFor(int group, int pos) {
+  const std::uint64_t key = CallKey(group, pos);
+  const auto found = call_index_.find(key);
+  if (found != call_index_.end()) {
+    return found->second;
+  }
+  if (call_records_.size() >= kCallRecordLimit) {
+    return -1;
+  }
+  const int record = static_cast<int>(call_records_.size());
+  call_records_.push_back({TRECallRecord::kNone, 0, group, pos, 0, {}});
+  call_index_.emplace(key, record);
+  return record;
+}
+
+// A call returns at `pos`: kept in its record, once, unless the record is
+// full (then it is no longer filled in).
+void TREMatchEngine::RecordCallEnd(int frame, int pos) {
+  TRECallRecord& known = call_records_[static_cast<std::size_t>(
+      arena_[static_cast<std::size_t>(frame + kFrameRecord)])];
+  if (known.Serial != arena_[static_cast<std::size_t>(frame + kFrameSerial)] ||
+      known.Status != TRECallRecord::kRecording) {
+    return;
+  }
+  const auto ends = known.Ends.begin();
+  if (std::find(ends, ends + known.Count, pos) != ends + known.Count) {
+    return;
+  }
+  if (known.Count == kCallEndLimit) {
+    known.Status = TRECallRecord::kNone;
+    return;
+  }
+  known.Ends[known.Count++] = pos;
+}
+
+// The trail entry of the call of `frame` is undone: the body has been run
+// through if backtracking got here with nothing left to try.
+void TREMatchEngine::EndRecording(int frame, bool exhausted) {
+  const int serial = arena_[static_cast<std::size_t>(frame + kFrameSerial)];
+  if (serial == 0 || recordings_.back().Serial != serial) {
+    return;
+  }
+  TRECallRecord& known = call_records_[static_cast<std::size_t>(recordings_.back().Record)];
+  if (known.Serial == serial && known.Status == TRECallRecord::kRecording) {
+    known.Status = exhausted ? TRECallRecord::kComplete : TRECallRecord::kNone;
+  }
+  recordings_.pop_back();
+}
+
+// An atomic group or a positive assertion drops the alternatives above
+// `barrier`: the calls entered there will not have run their body through.
+// (Undoing a call's entry without backtracking ends its recording too.)
+void TREMatchEngine::StopRecordingsAbove(int barrier) {
+  while (!recordings_.empty() && recordings_.back().Trail > barrier) {
+    TRECallRecord& known = call_records_[static_cast<std::size_t>(recordings_.back().Record)];
+    if (known.Serial == recordings_.back().Serial) {
+      known.Status = TRECallRecord::kNone;
+    }
+    recordings_.pop_back();
+  }
+}
+
+// An attempt ends (or another begins): the recordings under way stay
+// incomplete.
+void TREMatchEngine::DropRecordings() {
+  StopRecordingsAbove(-1);
+}
+
+// Makes room in the full records of calls' ends before an attempt from
+// `start` (no choice point refers to a record then). No call of this search
+// or of a later one starting further on is made before `start`: those
+// records go, once that is half of them, so that the work of dropping them
+// stays in proportion to the records made.
+void TREMatchEngine::EvictCallRecords(int start) {
+  if (call_records_.size() < kCallRecordLimit || start <= call_evict_below_) {
+    return;
+  }
+  std::vector<TRECallRecord> kept;
+  call_index_.clear();
+  for (const TRECallRecord& known : call_records_) {
+    if (known.Pos >= start) {
+      call_index_.emplace(CallKey(known.Group, known.Pos), static_cast<int>(kept.size()));
+      kept.push_back(known);
+    }
+  }
+  call_records_ = std::move(kept);
+  std::vector<int> positions;
+  positions.reserve(call_records_.size());
+  for (const TRECallRecord& known : call_records_) {
+    positions.push_back(known.Pos);
+  }
+  const auto middle = positions.begin() + static_cast<std::ptrdiff_t>(positions.size() / 2);
+  std::nth_element(positions.begin(), middle, positions.end());
+  call_evict_below_ = positions.empty() ? start : *middle;
 }
 
 // Whether an assertion's body is running. \K has no effect there: a call
@@ -717,6 +852,10 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
   }
   registers_[static_cast<std::size_t>(CapturePending(0))] = start;
   registers_[static_cast<std::size_t>(regex::CaptureStart(0))] = start;
+  DropRecordings();
+  if (!call_records_.empty()) {
+    EvictCallRecords(start);
+  }
   stack_.clear();
   arena_.clear();
   ++epoch_;
@@ -864,7 +1003,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
       case nkGroupEnd: {
         const int frame = registers_[static_cast<std::size_t>(register_frame_)];
         if (frame >= 0 && arena_[static_cast<std::size_t>(frame + kFrameGroup)] == s.Group) {
-          pc = Return();
+          pc = Return(pos);
           continue;
         }
         CloseCapture(s.Group, pos);
@@ -935,7 +1074,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
       case nkEnd: {
         const int frame = registers_[static_cast<std::size_t>(register_frame_)];
         if (frame >= 0 && arena_[static_cast<std::size_t>(frame + kFrameGroup)] == 0) {
-          pc = Return();
+          pc = Return(pos);
           continue;
         }
         registers_[static_cast<std::size_t>(regex::CaptureEnd(0))] = pos;
@@ -967,7 +1106,32 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
         if (looping) {
           break;
         }
-        Call(s, pos);
+        const int frame = registers_[static_cast<std::size_t>(register_frame_)];
+        int record = -1;
+        if (program.CallMemoAllowed &&
+            (frame < 0 || arena_[static_cast<std::size_t>(frame + kFramePosition)] < pos)) {
+          // No frame stands here: the call's ends depend on the group and
+          // the position alone.
+          record = CallRecordFor(s.Group, pos);
+          if (record >= 0) {
+            const TRECallRecord& known = call_records_[static_cast<std::size_t>(record)];
+            if (known.Status == TRECallRecord::kComplete) {
+              if (known.Count == 0) {
+                break;
+              }
+              if (known.Count > 1) {
+                Push(ekCallEnds, pc, pos, 1, record);
+              }
+              pos = known.Ends[0];
+              pc = s.Next;
+              continue;
+            }
+            if (known.Status == TRECallRecord::kRecording) {
+              record = -1;  // an earlier call records it
+            }
+          }
+        }
+        Call(s, pos, record);
         pc = s.Alt;
         continue;
       }
@@ -1045,7 +1209,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
           if (step.Kind == asCloseGroup) {
             const int frame = registers_[static_cast<std::size_t>(register_frame_)];
             if (frame >= 0 && arena_[static_cast<std::size_t>(frame + kFrameGroup)] == step.Value) {
-              next = Return();
+              next = Return(pos);
               break;
             }
             const int pending = registers_[static_cast<std::size_t>(CapturePending(step.Value))];
@@ -1062,7 +1226,7 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
         if (next < 0) {
           const int frame = registers_[static_cast<std::size_t>(register_frame_)];
           if (frame >= 0 && arena_[static_cast<std::size_t>(frame + kFrameGroup)] == 0) {
-            next = Return();
+            next = Return(pos);
           } else {
             registers_[static_cast<std::size_t>(regex::CaptureEnd(0))] = pos;
             return TResult::kMatch;
@@ -1106,11 +1270,21 @@ bool TREMatchEngine::Backtrack(int& pc, int& pos, TResult& result) {
     }
     TREBacktrackEntry& top = stack_.back();
     if (IsTrail(top.Kind)) {
-      ApplyTrail(top);
+      ApplyTrail(top, true);
       stack_.pop_back();
       continue;
     }
     switch (top.Kind) {
+      case ekCallEnds: {
+        CountStep();
+        const TRECallRecord& known = call_records_[static_cast<std::size_t>(top.B)];
+        pos = known.Ends[static_cast<std::size_t>(top.A)];
+        pc = program.States[static_cast<std::size_t>(top.State)].Next;
+        if (++top.A >= known.Count) {
+          stack_.pop_back();
+        }
+        return true;
+      }
       case ekBranch: {
         CountStep();
         const TRENFAState& s = program.States[static_cast<std::size_t>(top.State)];

@@ -23,14 +23,21 @@
 // code gives back (a reluctant one: takes more) over memoized
 // positions a word of the memo at a time, and reads a run it has read
 // before (a nested loop starting it again inside it) only once per match
-// call. Everything else is bounded by a step budget: a match call may take
+// call. A call made where no call frame stands at its position returns
+// at the same places whatever called it (where the pattern allows: no back
+// references, conditions, verbs, callouts, \G or \K): the
+// places a call of a group from a position returned at, once its body has
+// been run through, are kept and taken again without running the body.
+// Everything else is bounded by a step budget: a match call may take
 // kMatchStepLimit steps (states run, alternatives resumed, repetitions
 // given back one by one, units taken by a single-code repetition, units a
 // literal compares), or 64 per code unit of the window if that is more, or
 // the budget set on the object; beyond it ERegExpRuntime is raised.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "regex/regex_compiler.h"
@@ -56,6 +63,7 @@ enum TREBacktrackKind : std::uint8_t {
   ekBarrier,
   ekMemo,
   ekVerb,
+  ekCallEnds,
 };
 
 struct TREBacktrackEntry {
@@ -95,7 +103,7 @@ class TREMatchEngine {
   bool PopVerb(const TREBacktrackEntry& entry, int& pc, int& pos, TResult& result);
   bool PopThen(const TREBacktrackEntry& entry, int& pc, int& pos, TResult& result);
   bool PopBarrier(const TREBacktrackEntry& entry, int& pc, int& pos);
-  void ApplyTrail(const TREBacktrackEntry& entry);
+  void ApplyTrail(const TREBacktrackEntry& entry, bool exhausted = false);
   void PopUndoing();
   void Push(TREBacktrackKind kind, int state, int pos, int a = 0, int b = 0);
   void PushMemo(int state, int pos);
@@ -104,8 +112,14 @@ class TREMatchEngine {
   void CloseCapture(int group, int pos);
   void Cut(int barrier);
   void Unwind(int barrier);
-  void Call(const TRENFAState& state, int pos);
-  int Return();
+  void Call(const TRENFAState& state, int pos, int record);
+  int Return(int pos);
+  int CallRecordFor(int group, int pos);
+  void RecordCallEnd(int frame, int pos);
+  void EndRecording(int frame, bool exhausted);
+  void StopRecordingsAbove(int barrier);
+  void DropRecordings();
+  void EvictCallRecords(int start);
   int RunEnd(const TRENFAState& state, int index, int from);
   bool SplitsRepeat(const TRENFAState& state, int pos) const;
   int FirstViable(int base, int from, int count, int pos) const;
@@ -193,6 +207,37 @@ class TREMatchEngine {
   const char16_t* memo_text_ = nullptr;
   int prematch_found_ = -1;
   int prematch_none_from_ = -1;
+
+  // The places a call of a group from a position returned at, in the order
+  // its body reached them (valid for the subject and window, as the memo).
+  // Complete once backtracking has passed the call with none of its
+  // alternatives cut or unwound.
+  static constexpr int kCallEndLimit = 8;
+  struct TRECallRecord {
+    enum TStatus : std::uint8_t { kNone, kRecording, kComplete };
+    TStatus Status = kNone;
+    std::uint8_t Count = 0;
+    int Group = 0;
+    int Pos = 0;
+    // The recording under way (0: none): a frame records only into the
+    // record that still carries its number.
+    int Serial = 0;
+    std::array<int, kCallEndLimit> Ends{};
+  };
+  // A recording under way: its record and the stack index of its call's
+  // trail entry. Innermost last.
+  struct TRECallRecording {
+    int Record;
+    int Serial;
+    int Trail;
+  };
+  std::unordered_map<std::uint64_t, int> call_index_;
+  std::vector<TRECallRecord> call_records_;
+  std::vector<TRECallRecording> recordings_;
+  int call_serial_ = 0;
+  // With the records full, those of positions before an attempt's start are
+  // dropped once the start passes this place (half of them lie before it).
+  int call_evict_below_ = -1;
 };
 
 }  // namespace tenrovel::regex
