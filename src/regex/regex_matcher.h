@@ -23,11 +23,11 @@
 // code gives back (a reluctant one: takes more) over memoized
 // positions a word of the memo at a time, and reads a run it has read
 // before (a nested loop starting it again inside it) only once per match
-// call. A call made where no call frame stands at its position returns
-// at the same places whatever called it (where the pattern allows: no back
-// references, conditions, verbs, callouts, \G or \K): the
-// places a call of a group from a position returned at, once its body has
-// been run through, are kept and taken again without running the body.
+// call. A call made where no call frame stands at its position returns at
+// the same places whatever called it, where the pattern has no back
+// references, conditions, verbs, callouts, \G or \K: once its body has
+// been run through, those places are kept per group and position and taken
+// again without running the body.
 // Everything else is bounded by a step budget: a match call may take
 // kMatchStepLimit steps (states run, alternatives resumed, repetitions
 // given back one by one, units taken by a single-code repetition, units a

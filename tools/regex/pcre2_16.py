@@ -145,6 +145,10 @@ def _walk(code, md, groups, subject, all_matches):
         if rc < 0:
             raise Unsupported("match error %d: %s" % (rc, _error_message(rc)))
         ov = _lib.pcre2_get_ovector_pointer_16(md)
+        if ov[0] > ov[1]:
+            # \K run inside an assertion (through a call) moved the start
+            # after the end; a walk from the end would find it again.
+            raise Unsupported("match starts after its end")
         match = []
         for g in range(groups + 1):
             s, e = ov[2 * g], ov[2 * g + 1]
