@@ -363,12 +363,6 @@ void TREMatchEngine::StopRecordingsAbove(int barrier) {
   }
 }
 
-// An attempt ends (or another begins): the recordings under way stay
-// incomplete.
-void TREMatchEngine::DropRecordings() {
-  StopRecordingsAbove(-1);
-}
-
 // Makes room in the full records of calls' ends before an attempt from
 // `start` (no choice point refers to a record then). No call of this search
 // or of a later one starting further on is made before `start`: those
@@ -379,19 +373,16 @@ void TREMatchEngine::EvictCallRecords(int start) {
     return;
   }
   std::vector<TRECallRecord> kept;
+  std::vector<int> positions;
   call_index_.clear();
   for (const TRECallRecord& known : call_records_) {
     if (known.Pos >= start) {
       call_index_.emplace(CallKey(known.Group, known.Pos), static_cast<int>(kept.size()));
       kept.push_back(known);
+      positions.push_back(known.Pos);
     }
   }
   call_records_ = std::move(kept);
-  std::vector<int> positions;
-  positions.reserve(call_records_.size());
-  for (const TRECallRecord& known : call_records_) {
-    positions.push_back(known.Pos);
-  }
   const auto middle = positions.begin() + static_cast<std::ptrdiff_t>(positions.size() / 2);
   std::nth_element(positions.begin(), middle, positions.end());
   call_evict_below_ = positions.empty() ? start : *middle;
@@ -852,10 +843,9 @@ TREMatchEngine::TResult TREMatchEngine::Attempt(int start) {
   }
   registers_[static_cast<std::size_t>(CapturePending(0))] = start;
   registers_[static_cast<std::size_t>(regex::CaptureStart(0))] = start;
-  DropRecordings();
-  if (!call_records_.empty()) {
-    EvictCallRecords(start);
-  }
+  // The recordings of the last attempt stay incomplete.
+  StopRecordingsAbove(-1);
+  EvictCallRecords(start);
   stack_.clear();
   arena_.clear();
   ++epoch_;

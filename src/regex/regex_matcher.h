@@ -118,7 +118,6 @@ class TREMatchEngine {
   void RecordCallEnd(int frame, int pos);
   void EndRecording(int frame, bool exhausted);
   void StopRecordingsAbove(int barrier);
-  void DropRecordings();
   void EvictCallRecords(int start);
   int RunEnd(const TRENFAState& state, int index, int from);
   bool SplitsRepeat(const TRENFAState& state, int pos) const;
